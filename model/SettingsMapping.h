@@ -1,0 +1,28 @@
+#pragma once
+
+// std
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+// One settings combo and the settings-frame byte behind it. The entry index is the stored
+// value, except for the time-out, which stores index x 60.
+struct SettingsField
+{
+    const char* comboName;
+    std::size_t offset; // from the frame's first byte (see SettingsRecord)
+    int entryCount;
+    int multiplier;   // 60 for the time-out, 1 otherwise
+    int defaultIndex; // the layout's preselection, what a fresh window shows
+};
+
+// In the order the window shows and collects them:
+// cboSQLev, cboTOT, cboVoice, cboPF1, cboPF2, cboScan, cboSavePower.
+[[nodiscard]] const std::array<SettingsField, 7>& SettingsFields();
+
+// The combo entry a stored byte selects: byte / multiplier, and an index past the last entry
+// selects the last entry (a time-out of 90 selects "60", a squelch of 12 selects "9").
+[[nodiscard]] int SelectionFromByte(const SettingsField& field, std::uint8_t value);
+
+// The byte a selection stores: index x multiplier; no selection (-1) or the first entry give 0.
+[[nodiscard]] std::uint8_t ByteFromSelection(const SettingsField& field, int index);

@@ -1,0 +1,146 @@
+#include "ToneCode.h"
+
+// std
+#include "DecimalSeparator.h"
+#include "ValueText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const char* const kTones[] = {
+    "62,5",  "67,0",  "69,3",  "71,9",  "74,4",  "77,0",  "79,7",  "82,5",  "85,4",
+    "88,5",  "91,5",  "94,8",  "97,4",  "100,0", "103,5", "107,2", "110,9", "114,8",
+    "118,8", "123,0", "127,3", "131,8", "136,5", "141,3", "146,2", "151,4", "156,7",
+    "159,8", "162,2", "165,5", "167,9", "171,3", "173,8", "177,3", "179,9", "183,5",
+    "186,2", "189,9", "192,8", "196,6", "199,5", "203,5", "206,5", "210,7", "218,1",
+    "225,7", "229,1", "233,6", "241,8", "250,3", "254,1"};
+
+const char* const kDcsCodes[] = {
+    "023", "025", "026", "031", "032", "043", "047", "051", "054", "065", "071", "072",
+    "073", "074", "114", "115", "116", "125", "131", "132", "134", "143", "152", "155",
+    "156", "162", "165", "172", "174", "205", "223", "226", "243", "244", "245", "251",
+    "261", "263", "265", "271", "306", "311", "315", "331", "343", "346", "351", "364",
+    "365", "371", "411", "412", "413", "423", "431", "432", "445", "464", "465", "466",
+    "503", "506", "516", "532", "546", "565", "606", "612", "624", "627", "631", "632",
+    "654", "662", "664", "703", "712", "723", "731", "732", "734", "743", "754"};
+
+static_assert(1 + std::size(kTones) + 2 * std::size(kDcsCodes) == kToneTextCount);
+
+constexpr char kNone[] = "Нет";
+// The code editor passes at most this many characters; the parse looks at no more.
+constexpr std::size_t kMaxParsedChars = 19;
+
+// The first `count` UTF-8 characters of a text.
+std::string_view FirstChars(std::string_view text, std::size_t count)
+{
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte & 0xC0) != 0x80 && chars++ == count)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
+std::string Dcs(unsigned number, char suffix)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%03u%c", number, suffix);
+    return text;
+}
+
+// "%0.1f" with the held separator, and the value read back from that text.
+std::string OneDecimal(double value)
+{
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
+    std::string out(text, result.ec == std::errc() ? result.ptr : text);
+    for (char& c : out) {
+        if (c == '.')
+            c = DecimalSeparator();
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string>& MutableToneTextTable()
+{
+    // Built with the comma; ApplyDecimalSeparator switches the tones to the held separator.
+    static std::vector<std::string> table = [] {
+        std::vector<std::string> t;
+        t.reserve(kToneTextCount);
+        t.emplace_back(kNone);
+        for (const char* tone : kTones)
+            t.emplace_back(tone);
+        for (char suffix : {'N', 'I'}) {
+            for (const char* code : kDcsCodes)
+                t.push_back(std::string(code) + suffix);
+        }
+        return t;
+    }();
+    return table;
+}
+
+const std::vector<std::string>& ToneTextTable()
+{
+    return MutableToneTextTable();
+}
+
+std::string FormatToneCode(ToneCode code)
+{
+    if ((code & 0xFF) == 0xFF || (code >> 8) == 0xFF)
+        return kNone;
+    const unsigned number = code & 0x0FFFu;
+    switch (code >> 12) {
+    case 0xA:
+        return Dcs(number, 'I');
+    case 0x2:
+        return Dcs(number, 'N');
+    case 0x0:
+        return OneDecimal(number / 10.0);
+    default:
+        return kNone;
+    }
+}
+
+ParsedTone ParseToneCode(std::string_view text)
+{
+    if (text == kNone)
+        return {kNoTone, true};
+    text = FirstChars(text, kMaxParsedChars);
+    const char separator = DecimalSeparator();
+    std::string buffer;
+    bool valid = true;
+    for (const char c : text) {
+        if ((c >= '0' && c <= '9') || c == separator) {
+            buffer += c;
+            continue;
+        }
+        if (c == 'N' || c == 'I') {
+            // The DCS number is the buffer's leading run of digits; at most 19 of them fit 64 bits.
+            std::uint64_t n = 0;
+            for (const char d : buffer) {
+                if (d < '0' || d > '9')
+                    break;
+                n = n * 10 + static_cast<std::uint64_t>(d - '0');
+            }
+            const unsigned base = c == 'N' ? 0x2000u : 0xA000u;
+            if (n < 4095)
+                return {static_cast<ToneCode>(base + n), valid};
+            return {static_cast<ToneCode>(base + n % 4096), false};
+        }
+        valid = false;
+        break;
+    }
+    // A tone: rounded to one decimal first, then counted in tenths, truncated.
+    const double x = LeadingNumber(buffer);
+    const double rounded = LeadingNumber(OneDecimal(x));
+    const double tenths = std::trunc(rounded * 10.0);
+    if (!(tenths < 4095.0))
+        return {4094, false};
+    return {static_cast<ToneCode>(tenths), valid};
+}

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on Debian 12. Run as root.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config git
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    zlib1g-dev libudev-dev
+    libgtest-dev libgmock-dev
+    fonts-liberation2 fontconfig
+    xvfb xauth
+    python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    apt-get install -y --no-install-recommends "${missing[@]}"
+fi
