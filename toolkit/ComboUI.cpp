@@ -1,0 +1,415 @@
+#include "ComboUI.h"
+
+// Qt
+#include "ControlUI.h"
+#include "PaintManager.h"
+#include "SkinStyle.h"
+
+#include <QAbstractItemView>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace DuiLib {
+
+// Paints the rows of a combo's list: fixed-height label rows with text padding, the row under
+// the mouse (which Qt's list also makes the current one) in the selection colour.
+class CListLabelDelegate : public QStyledItemDelegate
+{
+public:
+    explicit CListLabelDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+    int height = 16;
+    QMargins padding{4, 0, 4, 0};
+    QFont font;
+    QColor textColor{0xFF, 0xFF, 0xFF, 0};
+    QColor hotBkColor{0x18, 0x83, 0xD7};
+    QColor hotTextColor{Qt::white};
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        (void)index;
+        return {option.rect.width(), height};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        const bool hot = option.state & (QStyle::State_Selected | QStyle::State_MouseOver);
+        painter->save();
+        painter->fillRect(option.rect, hot ? hotBkColor : option.palette.base().color());
+        painter->setFont(font);
+        QColor text = textColor.alpha() != 0 ? textColor : QColor(0x1E, 0x1E, 0x1E);
+        if (hot)
+            text = hotTextColor;
+        else if (!(option.state & QStyle::State_Enabled))
+            text = QColor(0xA0, 0xA0, 0xA0);
+        painter->setPen(text);
+        const QRect r = option.rect.marginsRemoved(padding);
+        const QString s =
+            painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight, r.width());
+        painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, s);
+        painter->restore();
+    }
+};
+
+CComboUI::CComboUI(QWidget* parent) : QComboBox(parent), m_delegate(new CListLabelDelegate(this))
+{
+    setStyle(CSkinStyle::Instance());
+    setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(1);
+    auto* list = new QListView(this);
+    list->setUniformItemSizes(true);
+    list->setFrameShape(QFrame::NoFrame);
+    setView(list);
+    view()->setItemDelegate(m_delegate);
+    setMaxVisibleItems(9);
+    connect(this, &QComboBox::currentIndexChanged, this, &CComboUI::OnCurrentIndexChanged);
+}
+
+CComboUI::~CComboUI() = default;
+
+QString CComboUI::GetClass() const
+{
+    return QStringLiteral("Combo");
+}
+
+void CComboUI::SetAttribute(const QString& name, const QString& value)
+{
+    if (SetCommonAttribute(this, name, value))
+        return;
+    auto is = [&](const char* attribute) { return EqualsNoCase(name, QLatin1String(attribute)); };
+    if (is("textpadding")) {
+        SetTextPadding(ParseMargins(value));
+    } else if (is("normalimage")) {
+        SetNormalImage(value);
+    } else if (is("hotimage")) {
+        SetHotImage(value);
+    } else if (is("pushedimage")) {
+        SetPushedImage(value);
+    } else if (is("focusedimage")) {
+        m_focusedImage = value;
+        update();
+    } else if (is("disabledimage")) {
+        m_disabledImage = value;
+        update();
+    } else if (is("font")) {
+        SetFont(value.toInt());
+    } else if (is("textcolor")) {
+        SetTextColor(ParseColor(value));
+    } else if (is("disabledtextcolor")) {
+        SetDisabledTextColor(ParseColor(value));
+    } else if (is("itemtextpadding")) {
+        m_delegate->padding = ParseMargins(value);
+    } else if (is("itemheight")) {
+        SetItemHeight(value.toInt());
+    } else if (is("itemfont")) {
+        m_itemFont = value.toInt();
+    } else if (is("itemtextcolor")) {
+        m_delegate->textColor = ParseColor(value);
+    } else if (is("itemhotbkcolor") || is("itemselectedbkcolor")) {
+        m_delegate->hotBkColor = ParseColor(value);
+    } else if (is("itemselectedtextcolor")) {
+        m_delegate->hotTextColor = ParseColor(value);
+    } else if (is("dropboxsize")) {
+        const QMargins size = ParseMargins(value); // "width,height": the height counts
+        if (size.top() > 0)
+            setMaxVisibleItems(std::max(1, size.top() / std::max(1, m_itemHeight)));
+    }
+}
+
+bool CComboUI::AddItem(const QString& text)
+{
+    return InsertItem(count(), text);
+}
+
+bool CComboUI::InsertItem(int index, const QString& text)
+{
+    if (index < 0 || index > count())
+        return false;
+    ++m_syncing;
+    insertItem(index, text);
+    if (m_curSel >= index)
+        ++m_curSel;
+    SyncCurrentIndex();
+    --m_syncing;
+    return true;
+}
+
+bool CComboUI::RemoveAt(int index)
+{
+    if (index < 0 || index >= count())
+        return false;
+    ++m_syncing;
+    removeItem(index);
+    if (m_curSel == index)
+        m_curSel = -1;
+    else if (m_curSel > index)
+        --m_curSel;
+    SyncCurrentIndex();
+    --m_syncing;
+    update();
+    return true;
+}
+
+void CComboUI::RemoveAll()
+{
+    ++m_syncing;
+    clear();
+    m_curSel = -1;
+    SyncCurrentIndex();
+    --m_syncing;
+    update();
+}
+
+QString CComboUI::GetItemText(int index) const
+{
+    return index >= 0 && index < count() ? itemText(index) : QString();
+}
+
+void CComboUI::SetItemHeight(int height)
+{
+    m_itemHeight = std::max(1, height);
+    m_delegate->height = m_itemHeight;
+}
+
+bool CComboUI::SelectItem(int index, bool takeFocus)
+{
+    if (takeFocus)
+        setFocus(Qt::OtherFocusReason);
+    if (index == m_curSel)
+        return true;
+    const int old = m_curSel;
+    if (index < 0 || count() == 0) {
+        m_curSel = -1;
+        SyncCurrentIndex();
+        update();
+        return false;
+    }
+    m_curSel = std::min(index, count() - 1);
+    if (m_curSel == old)
+        return true;
+    SyncCurrentIndex();
+    update();
+    if (CPaintManagerUI* manager = GetManager())
+        manager->SendNotify(this, QStringLiteral("itemselect"), m_curSel, old);
+    return true;
+}
+
+QString CComboUI::GetText() const
+{
+    return GetItemText(m_curSel);
+}
+
+void CComboUI::SetText(const QString& text)
+{
+    SelectItem(findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void CComboUI::SetTextPadding(const QMargins& padding)
+{
+    m_textPadding = padding;
+    update();
+}
+
+QRect CComboUI::GetTextRect() const
+{
+    return rect().marginsRemoved(m_textPadding);
+}
+
+void CComboUI::SetFont(int index)
+{
+    m_font = index;
+    update();
+}
+
+void CComboUI::SetTextColor(const QColor& colour)
+{
+    m_textColor = colour;
+    update();
+}
+
+void CComboUI::SetDisabledTextColor(const QColor& colour)
+{
+    m_disabledTextColor = colour;
+    update();
+}
+
+void CComboUI::SetNormalImage(const QString& description)
+{
+    m_normalImage = description;
+    update();
+}
+
+void CComboUI::SetHotImage(const QString& description)
+{
+    m_hotImage = description;
+    update();
+}
+
+void CComboUI::SetPushedImage(const QString& description)
+{
+    m_pushedImage = description;
+    update();
+}
+
+void CComboUI::showPopup()
+{
+    if (count() == 0)
+        return;
+    if (CPaintManagerUI* manager = GetManager())
+        manager->SendNotify(this, QStringLiteral("dropdown"));
+    m_dropped = true;
+    ApplySkinScrollBars(view());
+    m_delegate->font = GetSkinFont(m_itemFont >= 0 ? m_itemFont : m_font);
+    view()->setFont(m_delegate->font);
+    update();
+    QComboBox::showPopup();
+}
+
+void CComboUI::hidePopup()
+{
+    QComboBox::hidePopup();
+    m_dropped = false;
+    m_pushed = false;
+    update();
+}
+
+bool CComboUI::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ParentChange:
+    case QEvent::Show:
+        EnsureTracked();
+        break;
+    case QEvent::HoverEnter:
+        m_hot = true;
+        update();
+        break;
+    case QEvent::HoverLeave:
+        m_hot = false;
+        update();
+        break;
+    default:
+        break;
+    }
+    return QComboBox::event(event);
+}
+
+void CComboUI::paintEvent(QPaintEvent* event)
+{
+    (void)event;
+    QPainter painter(this);
+    PaintStatusImage(painter);
+    PaintText(painter);
+}
+
+void CComboUI::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !isEnabled()) {
+        event->ignore();
+        return;
+    }
+    m_pushed = true;
+    if (!m_dropped)
+        showPopup();
+    event->accept();
+}
+
+void CComboUI::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_pushed = false;
+    update();
+    event->accept();
+}
+
+void CComboUI::PaintStatusImage(QPainter& painter)
+{
+    const CPaintManagerUI* manager = GetManager();
+    QString face = m_normalImage;
+    if (!isEnabled() && !m_disabledImage.isEmpty())
+        face = m_disabledImage;
+    else if (isEnabled() && IsPushed() && !m_pushedImage.isEmpty())
+        face = m_pushedImage;
+    else if (isEnabled() && m_hot && !m_hotImage.isEmpty())
+        face = m_hotImage;
+    else if (hasFocus() && !m_focusedImage.isEmpty())
+        face = m_focusedImage;
+
+    painter.save();
+    if (!isEnabled() && m_disabledImage.isEmpty())
+        painter.setOpacity(0.55);
+    if (manager == nullptr || !manager->DrawImage(painter, rect(), face)) {
+        // Without the skin: a plain flat box with an arrow, so the control stays usable.
+        painter.fillRect(rect(), Qt::white);
+        painter.setPen(QColor(0xA0, 0xA0, 0xA0));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        const QPoint c(width() - 11, height() / 2);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(0x50, 0x50, 0x50), 1.5));
+        painter.drawPolyline(QPolygonF({QPointF(c.x() - 4, c.y() - 2), QPointF(c.x(), c.y() + 2),
+                                        QPointF(c.x() + 4, c.y() - 2)}));
+    }
+    painter.restore();
+}
+
+void CComboUI::PaintText(QPainter& painter)
+{
+    const QString text = GetText();
+    if (text.isEmpty())
+        return;
+    const QRect r = GetTextRect();
+    painter.save();
+    painter.setFont(GetSkinFont(m_font));
+    QColor colour = m_textColor.isValid() ? m_textColor : QColor(0x1E, 0x1E, 0x1E);
+    if (!isEnabled())
+        colour = m_disabledTextColor.isValid() ? m_disabledTextColor : QColor(0xA0, 0xA0, 0xA0);
+    painter.setPen(colour);
+    painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     painter.fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
+    painter.restore();
+}
+
+CPaintManagerUI* CComboUI::GetManager() const
+{
+    return CPaintManagerUI::FromWidget(this);
+}
+
+QFont CComboUI::GetSkinFont(int index) const
+{
+    const CPaintManagerUI* manager = GetManager();
+    return manager != nullptr ? manager->GetFont(index) : font();
+}
+
+void CComboUI::OnCurrentIndexChanged(int index)
+{
+    if (m_syncing > 0)
+        return;
+    // The list window, a key or the wheel moved Qt's current index: put it back and let
+    // SelectItem make the change, so that overrides and notifications see it.
+    SyncCurrentIndex();
+    SelectItem(index);
+}
+
+void CComboUI::SyncCurrentIndex()
+{
+    if (currentIndex() == m_curSel)
+        return;
+    ++m_syncing;
+    setCurrentIndex(m_curSel);
+    --m_syncing;
+}
+
+void CComboUI::EnsureTracked()
+{
+    CPaintManagerUI* manager = GetManager();
+    if (manager == nullptr || manager == m_trackedBy)
+        return;
+    m_trackedBy = manager;
+    manager->TrackFocus(this);
+}
+
+} // namespace DuiLib

@@ -1,0 +1,190 @@
+#include "ControlUI.h"
+
+// Qt
+#include "PaintManager.h"
+
+#include <QLayout>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace DuiLib {
+
+namespace {
+
+const char kHintsProperty[] = "duilib.layoutHints";
+
+// The pair "a,b" of the layout as two numbers; a missing second number repeats the first.
+QSize ParsePair(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    const int first = parts.value(0).trimmed().toInt();
+    const int second = parts.size() > 1 ? parts[1].trimmed().toInt() : first;
+    return {first, second};
+}
+
+int NonNegative(const QString& text)
+{
+    return std::max(0, text.trimmed().toInt());
+}
+
+} // namespace
+
+LayoutHints GetLayoutHints(const QWidget* widget)
+{
+    const QVariant v = widget->property(kHintsProperty);
+    return v.canConvert<LayoutHints>() ? v.value<LayoutHints>() : LayoutHints{};
+}
+
+void SetLayoutHints(QWidget* widget, const LayoutHints& hints)
+{
+    if (GetLayoutHints(widget) == hints && widget->property(kHintsProperty).isValid())
+        return;
+    widget->setProperty(kHintsProperty, QVariant::fromValue(hints));
+    widget->updateGeometry();
+    if (QWidget* parent = widget->parentWidget(); parent != nullptr && parent->layout() != nullptr)
+        parent->layout()->invalidate();
+}
+
+bool ParseBool(const QString& text)
+{
+    const QString t = text.trimmed();
+    return EqualsNoCase(t, QStringLiteral("true")) || t == QLatin1String("1");
+}
+
+bool SetCommonAttribute(QWidget* widget, const QString& name, const QString& value)
+{
+    LayoutHints hints = GetLayoutHints(widget);
+    if (EqualsNoCase(name, QStringLiteral("name"))) {
+        widget->setObjectName(value);
+        return true;
+    }
+    if (EqualsNoCase(name, QStringLiteral("width")))
+        hints.fixedWidth = NonNegative(value);
+    else if (EqualsNoCase(name, QStringLiteral("height")))
+        hints.fixedHeight = NonNegative(value);
+    else if (EqualsNoCase(name, QStringLiteral("minwidth")))
+        hints.minWidth = NonNegative(value);
+    else if (EqualsNoCase(name, QStringLiteral("minheight")))
+        hints.minHeight = NonNegative(value);
+    else if (EqualsNoCase(name, QStringLiteral("maxwidth")))
+        hints.maxWidth = NonNegative(value);
+    else if (EqualsNoCase(name, QStringLiteral("maxheight")))
+        hints.maxHeight = NonNegative(value);
+    else if (EqualsNoCase(name, QStringLiteral("padding")))
+        hints.padding = ParseMargins(value);
+    else if (EqualsNoCase(name, QStringLiteral("visible"))) {
+        // A widget without a parent would become a window of its own.
+        if (widget->parentWidget() != nullptr || !ParseBool(value))
+            widget->setVisible(ParseBool(value));
+        return true;
+    } else if (EqualsNoCase(name, QStringLiteral("enabled"))) {
+        widget->setEnabled(ParseBool(value));
+        return true;
+    } else if (EqualsNoCase(name, QStringLiteral("tooltip"))) {
+        widget->setToolTip(value);
+        return true;
+    } else {
+        return false;
+    }
+    SetLayoutHints(widget, hints);
+    return true;
+}
+
+CControlUI::CControlUI(QWidget* parent) : QWidget(parent) {}
+
+QString CControlUI::GetClass() const
+{
+    return QStringLiteral("Control");
+}
+
+void CControlUI::SetAttribute(const QString& name, const QString& value)
+{
+    if (SetCommonAttribute(this, name, value))
+        return;
+    if (EqualsNoCase(name, QStringLiteral("bkcolor")))
+        SetBkColor(ParseColor(value));
+    else if (EqualsNoCase(name, QStringLiteral("bkimage")))
+        SetBkImage(value);
+    else if (EqualsNoCase(name, QStringLiteral("bordercolor")))
+        SetBorderColor(ParseColor(value));
+    else if (EqualsNoCase(name, QStringLiteral("bordersize")))
+        SetBorderSize(NonNegative(value));
+    else if (EqualsNoCase(name, QStringLiteral("borderround")))
+        m_borderRound = ParsePair(value);
+}
+
+void CControlUI::SetBkColor(const QColor& colour)
+{
+    m_bkColor = colour;
+    update();
+}
+
+void CControlUI::SetBkImage(const QString& description)
+{
+    m_bkImage = description;
+    update();
+}
+
+void CControlUI::SetBorderColor(const QColor& colour)
+{
+    m_borderColor = colour;
+    update();
+}
+
+void CControlUI::SetBorderSize(int size)
+{
+    m_borderSize = std::max(0, size);
+    update();
+}
+
+void CControlUI::SetFixedWidth(int width)
+{
+    LayoutHints hints = GetLayoutHints(this);
+    hints.fixedWidth = std::max(0, width);
+    SetLayoutHints(this, hints);
+}
+
+void CControlUI::SetFixedHeight(int height)
+{
+    LayoutHints hints = GetLayoutHints(this);
+    hints.fixedHeight = std::max(0, height);
+    SetLayoutHints(this, hints);
+}
+
+void CControlUI::paintEvent(QPaintEvent* event)
+{
+    (void)event;
+    QPainter painter(this);
+    PaintBackground(painter);
+    PaintBorder(painter);
+}
+
+void CControlUI::PaintBackground(QPainter& painter)
+{
+    if (m_bkColor.isValid() && m_bkColor.alpha() != 0)
+        painter.fillRect(rect(), m_bkColor);
+    if (!m_bkImage.isEmpty()) {
+        if (const CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
+            manager->DrawImage(painter, rect(), m_bkImage);
+    }
+}
+
+void CControlUI::PaintBorder(QPainter& painter)
+{
+    if (m_borderSize <= 0 || !m_borderColor.isValid())
+        return;
+    const qreal half = m_borderSize / 2.0;
+    const QRectF r = QRectF(rect()).adjusted(half, half, -half, -half);
+    painter.save();
+    painter.setPen(QPen(m_borderColor, m_borderSize));
+    painter.setBrush(Qt::NoBrush);
+    if (m_borderRound.isEmpty()) {
+        painter.drawRect(r);
+    } else {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.drawRoundedRect(r, m_borderRound.width(), m_borderRound.height());
+    }
+    painter.restore();
+}
+
+} // namespace DuiLib
