@@ -44,6 +44,8 @@ double LeadingNumber(std::string_view text)
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            return 0.0;
     }
     // Rewrite the rest in the form from_chars reads: the held separator becomes '.', and a '.'
     // that is not the held separator ends the number as it would in the user's locale.
