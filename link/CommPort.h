@@ -1,15 +1,15 @@
 #pragma once
 
 // std
+#include "link/ICommPort.h"
+#include "link/ICommPortProcess.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-
-#include "link/ICommPort.h"
-#include "link/ICommPortProcess.h"
 
 // Raised by `CCommPort::Write` on a device failure (not on a cancellation). Every caller
 // catches it: the protocol engine ends the operation, the radio probe treats the port as silent.
@@ -55,7 +55,10 @@ enum class PortOpenError
 //    waiting until it is in the driver's queue (at most count x 1 ms + 5 ms beyond the time
 //    the driver needs). Returns nonzero on success, 0 on cancellation or time-out, and throws
 //    CErrorSetOutput on any other failure (also when the device is not open).
-//  - Backend: the struct holding the platform state (handles, saved line settings, ...).
+//  - Backend: the struct holding the platform state (handles, saved line settings, ...),
+//    created by NewBackend() in the port's constructor and deleted by BackendDeleter when the
+//    port is destroyed (after the reader thread has been joined). Anything WakeReader uses
+//    must live as long as the Backend, not only while a device is open.
 class CCommPort : public ICommPortProcess, public ICommPort
 {
 public:
@@ -87,7 +90,12 @@ public:
 
 private:
     struct Backend;
+    struct BackendDeleter
+    {
+        void operator()(Backend* backend) const;
+    };
 
+    static Backend* NewBackend();
     void ReaderMain();
     void JoinReader();
     PortOpenError OpenDevice(const std::string& name);
@@ -97,9 +105,9 @@ private:
     int WriteDevice(const std::uint8_t* data, std::uint32_t count, std::uint32_t* written);
 
     ICommPortProcess* m_receiver; // not owned
-    std::unique_ptr<Backend> m_backend;
-    std::mutex m_lifecycleMutex; // serialises Open and Close (and the thread handle)
-    std::mutex m_writeMutex;     // one write in flight
+    std::unique_ptr<Backend, BackendDeleter> m_backend;
+    std::mutex m_lifecycleMutex;    // serialises Open and Close (and the thread handle)
+    std::mutex m_writeMutex;        // one write in flight
     mutable std::mutex m_nameMutex; // guards m_portName
     std::string m_portName;
     std::thread m_reader;

@@ -1,0 +1,56 @@
+#include "link/DeviceChangeWin32.h"
+
+// std
+#include <cstddef>
+#include <cwchar>
+
+// Windows
+#include <dbt.h>
+#include <windows.h>
+
+namespace {
+
+std::string ToUtf8(const wchar_t* text, std::size_t length)
+{
+    if (length == 0)
+        return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                         nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), size, nullptr,
+                        nullptr);
+    return result;
+}
+
+} // namespace
+
+PortChange ParsePortDeviceChange(std::uintptr_t eventCode, const void* header)
+{
+    PortChange change;
+    if (eventCode == DBT_DEVICEARRIVAL)
+        change.kind = PortChangeKind::Arrival;
+    else if (eventCode == DBT_DEVICEREMOVECOMPLETE)
+        change.kind = PortChangeKind::Removal;
+    else
+        return {};
+
+    if (!header)
+        return {};
+    const auto* common = static_cast<const DEV_BROADCAST_HDR*>(header);
+    if (common->dbch_devicetype != DBT_DEVTYP_PORT)
+        return {};
+
+    const std::size_t nameOffset = offsetof(DEV_BROADCAST_PORT_W, dbcp_name);
+    if (common->dbch_size <= nameOffset)
+        return {};
+    const auto* port = static_cast<const DEV_BROADCAST_PORT_W*>(header);
+    // The name ends at its terminator or at the end of the header, whichever comes first.
+    const std::size_t capacity = (common->dbch_size - nameOffset) / sizeof(wchar_t);
+    const std::size_t length = wcsnlen(port->dbcp_name, capacity);
+    change.portName = ToUtf8(port->dbcp_name, length);
+    if (change.portName.empty())
+        return {};
+    return change;
+}
