@@ -1,0 +1,154 @@
+#include "CboEditWnd.h"
+
+// Qt
+#include "CodeFilter.h"
+#include "ComboEditUI.h"
+#include "LineEditState.h"
+#include "model/DecimalSeparator.h"
+
+#include <QKeyEvent>
+#include <QWheelEvent>
+
+namespace {
+
+bool IsCommandKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Delete:
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Insert:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CCboEditWnd::CCboEditWnd(CComboEditUI* owner) : QLineEdit(owner), m_owner(owner)
+{
+    setFrame(false);
+}
+
+void CCboEditWnd::Init()
+{
+    setGeometry(m_owner->GetEditRect());
+    setFont(m_owner->GetEditFont());
+    setMaxLength(std::max(1, m_owner->GetMaxChar()));
+    setText(m_owner->GetText());
+    setModified(false);
+    setTextMargins(0, 0, 0, 0);
+    setContentsMargins(0, 0, 0, 0);
+    setEnabled(m_owner->isEnabled());
+    connect(this, &QLineEdit::textChanged, m_owner, [this](const QString& text) {
+        if (m_initialised)
+            m_owner->OnWindowTextChanged(text);
+    });
+    show();
+    setFocus(Qt::OtherFocusReason);
+    m_initialised = true;
+}
+
+void CCboEditWnd::SelectAllText()
+{
+    selectAll();
+}
+
+void CCboEditWnd::TypeChar(QChar c)
+{
+    const QChar separator = QLatin1Char(DecimalSeparator());
+    if (!CodeCharPasses(c, separator))
+        return;
+    const CLineEditState saved(this);
+    const QChar inserted = CodeCharToInsert(c);
+    if (inserted == QLatin1Char('\b'))
+        backspace();
+    else
+        insert(QString(inserted));
+    switch (JudgeCodeKeystroke(saved.Text(), text(), inserted, separator)) {
+    case CodeKeystroke::Accept:
+        break;
+    case CodeKeystroke::Reject:
+        saved.Restore(this);
+        break;
+    case CodeKeystroke::Clear:
+        setText(QString());
+        selectAll();
+        break;
+    }
+}
+
+void CCboEditWnd::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        event->accept();
+        // Closes shortly after, once "return" has been handled.
+        QMetaObject::invokeMethod(this, &CCboEditWnd::Close, Qt::QueuedConnection);
+        m_owner->OnWindowReturn();
+        return;
+    }
+    if (key == Qt::Key_Backspace) {
+        event->accept();
+        TypeChar(QLatin1Char('\b'));
+        return;
+    }
+    const QString typed = event->text();
+    if (typed.isEmpty() || IsCommandKey(key)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    for (const QChar c : typed)
+        TypeChar(c);
+}
+
+void CCboEditWnd::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString committed = event->commitString();
+    event->accept();
+    for (const QChar c : committed)
+        TypeChar(c);
+}
+
+void CCboEditWnd::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return;
+    // Towards the user moves down the list.
+    m_owner->OnWindowWheel(delta < 0 ? 1 : -1);
+    selectAll();
+}
+
+void CCboEditWnd::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason)
+        Close();
+}
+
+void CCboEditWnd::Close()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    const bool hadFocus = hasFocus();
+    m_owner->OnWindowClosing(this);
+    // After Enter the combo keeps the focus the box had.
+    if (hadFocus && m_owner->isVisible())
+        m_owner->setFocus(Qt::OtherFocusReason);
+    hide();
+    deleteLater();
+}

@@ -1,0 +1,460 @@
+#include "ChannelList.h"
+
+// Qt
+#include "ChannelListHeader.h"
+#include "ChannelListModel.h"
+#include "ChannelListView.h"
+#include "ComboEditUI.h"
+#include "FreqEditUI.h"
+#include "model/CellText.h"
+#include "model/ValueText.h"
+#include "toolkit/ComboUI.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/SkinStyle.h"
+
+#include <QApplication>
+#include <QScrollBar>
+
+using namespace DuiLib;
+
+namespace {
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// F(T): the leading number of a typed frequency, written with five decimals.
+QString MegahertzText(const QString& typed)
+{
+    return QString::fromStdString(FormatMegahertz(LeadingNumber(typed.toStdString())));
+}
+
+bool FitsRecord(const QString& frequencyText)
+{
+    return ParseFrequency(frequencyText.toStdString()).has_value();
+}
+
+// Texts a fresh channel gets in columns 3 to 7, and what an emptied cell of those columns
+// falls back to.
+QString NewChannelText(int column)
+{
+    switch (column) {
+    case kColRxCode:
+    case kColTxCode:
+        return Utf8(kNoToneText);
+    case kColPower:
+        return Utf8(kPowerHigh);
+    case kColWidth:
+        return Utf8(kWidthWide);
+    case kColScan:
+        return Utf8(kScanYes);
+    default:
+        return {};
+    }
+}
+
+Qt::Alignment ParseHorizontalAlign(const QString& value)
+{
+    if (EqualsNoCase(value, QStringLiteral("center")))
+        return Qt::AlignHCenter;
+    if (EqualsNoCase(value, QStringLiteral("right")))
+        return Qt::AlignRight;
+    return Qt::AlignLeft;
+}
+
+} // namespace
+
+CChannelList::CChannelList(QWidget* parent)
+    : CControlUI(parent), m_model(new CChannelListModel(this)),
+      m_header(new CChannelListHeader(this)), m_view(new CChannelListView(this))
+{
+    // The look of a list without layout attributes.
+    m_itemStyle.textColor = QColor(Qt::black);
+    m_itemStyle.selectedTextColor = QColor(Qt::black);
+    m_itemStyle.selectedBkColor = ParseColor(QStringLiteral("#FFC1E3FF"));
+    m_itemStyle.hotTextColor = QColor(Qt::black);
+    m_itemStyle.hotBkColor = ParseColor(QStringLiteral("#FFE9F5FF"));
+    m_itemStyle.disabledTextColor = ParseColor(QStringLiteral("#FFCCCCCC"));
+
+    m_view->setModel(m_model);
+    m_view->setHorizontalHeader(m_header);
+    ApplySkinScrollBars(m_view);
+    UpdateRowHeight();
+    // An open editor follows its column while the user drags a header edge.
+    connect(m_header, &QHeaderView::sectionResized, this, [this] { PlaceEditor(); });
+}
+
+CChannelList::~CChannelList()
+{
+    // Editors first: their focus changes must not reach a half-destroyed grid.
+    for (auto& editor : m_editors)
+        delete editor.data();
+}
+
+QString CChannelList::GetClass() const
+{
+    return QStringLiteral("ChannelList");
+}
+
+void CChannelList::SetAttribute(const QString& name, const QString& value)
+{
+    auto is = [&](const char* n) { return EqualsNoCase(name, QLatin1String(n)); };
+    if (is("inset")) {
+        m_inset = ParseMargins(value);
+        LayoutGeometry();
+    } else if (is("header")) {
+        m_header->setVisible(!EqualsNoCase(value, QStringLiteral("hidden")));
+    } else if (is("hscrollbar")) {
+        m_view->setHorizontalScrollBarPolicy(ParseBool(value) ? Qt::ScrollBarAsNeeded
+                                                              : Qt::ScrollBarAlwaysOff);
+    } else if (is("vscrollbar")) {
+        m_view->setVerticalScrollBarPolicy(ParseBool(value) ? Qt::ScrollBarAsNeeded
+                                                            : Qt::ScrollBarAlwaysOff);
+    } else if (is("itemalign")) {
+        m_itemStyle.align = ParseHorizontalAlign(value) | Qt::AlignVCenter;
+    } else if (is("itemfont")) {
+        m_itemStyle.font = value.toInt();
+        UpdateRowHeight();
+    } else if (is("itemtextpadding")) {
+        m_itemStyle.textPadding = ParseMargins(value);
+        UpdateRowHeight();
+    } else if (is("itemtextcolor")) {
+        m_itemStyle.textColor = ParseColor(value);
+    } else if (is("itembkcolor")) {
+        m_itemStyle.bkColor = ParseColor(value);
+    } else if (is("itemselectedtextcolor")) {
+        m_itemStyle.selectedTextColor = ParseColor(value);
+    } else if (is("itemselectedbkcolor")) {
+        m_itemStyle.selectedBkColor = ParseColor(value);
+    } else if (is("itemhottextcolor")) {
+        m_itemStyle.hotTextColor = ParseColor(value);
+    } else if (is("itemhotbkcolor")) {
+        m_itemStyle.hotBkColor = ParseColor(value);
+    } else if (is("itemdisabledtextcolor")) {
+        m_itemStyle.disabledTextColor = ParseColor(value);
+    } else if (is("itemlinecolor")) {
+        m_itemStyle.lineColor = ParseColor(value);
+    } else {
+        CControlUI::SetAttribute(name, value);
+        return;
+    }
+    m_view->viewport()->update();
+}
+
+bool CChannelList::AddLayoutChild(const LayoutElement& element)
+{
+    if (!EqualsNoCase(element.className, QStringLiteral("ListHeader")))
+        return false;
+    m_header->Load(element);
+    m_model->SetColumnCount(std::min(m_header->GetItemCount(), kMaxColumns));
+    m_layoutWidth = -1;
+    LayoutGeometry();
+    return true;
+}
+
+CListChannelElement* CChannelList::GetItemAt(int index) const
+{
+    if (index < 0 || index >= GetCount())
+        return nullptr;
+    return m_rows[static_cast<std::size_t>(index)].get();
+}
+
+CListChannelElement* CChannelList::Add(std::unique_ptr<CListChannelElement> row)
+{
+    if (!row || row->GetOwner() != nullptr)
+        return nullptr;
+    const int index = GetCount();
+    m_model->BeginAppendRow(index);
+    row->SetOwner(this, index);
+    m_rows.push_back(std::move(row));
+    m_model->EndAppendRow();
+    UpdateRowHeight();
+    return m_rows.back().get();
+}
+
+int CChannelList::GetCurSel() const
+{
+    const QModelIndexList rows = m_view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void CChannelList::SelectItem(int index)
+{
+    if (index < 0 || index >= GetCount() || index == GetCurSel())
+        return;
+    const int old = GetCurSel();
+    m_view->selectRow(index);
+    m_view->viewport()->update();
+    if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
+        manager->SendNotify(this, QStringLiteral("itemselect"), index, old);
+}
+
+void CChannelList::EnsureVisible(int index)
+{
+    if (index < 0 || index >= GetCount())
+        return;
+    QScrollBar* bar = m_view->verticalScrollBar();
+    const int top = m_view->rowViewportPosition(index);
+    const int bottom = top + m_view->rowHeight(index);
+    const int height = m_view->viewport()->height();
+    if (top < 0)
+        bar->setValue(bar->value() + top);
+    else if (bottom > height)
+        bar->setValue(bar->value() + std::min(top, bottom - height));
+}
+
+int CChannelList::GetColumnCount() const
+{
+    return std::min(m_header->GetItemCount(), kMaxColumns);
+}
+
+QRect CChannelList::GetCellRect(int row, int column) const
+{
+    if (row < 0 || row >= GetCount() || column < 0 || column >= GetColumnCount())
+        return {};
+    const int left = m_view->columnViewportPosition(column);
+    const int top = m_view->rowViewportPosition(row);
+    return {left, top, m_view->columnWidth(column) - 1, m_view->rowHeight(row) - 1};
+}
+
+QWidget* CChannelList::GetBody() const
+{
+    return m_view->viewport();
+}
+
+QHeaderView* CChannelList::GetHeader() const
+{
+    return m_header;
+}
+
+QScrollBar* CChannelList::GetVerticalScrollBar() const
+{
+    return m_view->verticalScrollBar();
+}
+
+QFont CChannelList::GetItemFont() const
+{
+    const CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this);
+    return manager != nullptr ? manager->GetFont(m_itemStyle.font) : font();
+}
+
+void CChannelList::RowChanged(int index)
+{
+    m_model->RowChanged(index);
+}
+
+void CChannelList::SetColumnEditor(int column, QWidget* editor)
+{
+    if (editor == nullptr || column < 0)
+        return;
+    if (column >= GetColumnCount()) {
+        // No such column: the editor is kept (and destroyed) with the grid but never shown.
+        editor->setParent(m_view->viewport());
+        editor->hide();
+        return;
+    }
+    QPointer<QWidget>& slot = m_editors[static_cast<std::size_t>(column)];
+    if (slot == editor)
+        return;
+    if (slot != nullptr) {
+        if (m_editColumn == column && slot->isVisible())
+            slot->hide();
+        delete slot.data();
+    }
+    slot = editor;
+    m_hooked[static_cast<std::size_t>(column)] = false;
+    // Hidden until a click opens it over a cell.
+    editor->hide();
+    editor->setParent(m_view->viewport());
+    editor->setGeometry(QRect());
+    HookEditors();
+}
+
+void CChannelList::HookEditors()
+{
+    CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this);
+    if (manager == nullptr)
+        return;
+    for (std::size_t column = 0; column < m_editors.size(); ++column) {
+        QWidget* editor = m_editors[column];
+        if (editor == nullptr || m_hooked[column])
+            continue;
+        m_hooked[column] = true;
+        manager->AddNotifyHook(editor, [this](TNotifyUI& msg) { return OnEditorNotify(msg); });
+        manager->TrackFocus(editor);
+        if (auto* control = dynamic_cast<IControlUI*>(editor))
+            manager->ApplyDefaultAttributes(control);
+    }
+}
+
+QWidget* CChannelList::GetColumnEditor(int column) const
+{
+    if (column < 0 || column >= kMaxColumns)
+        return nullptr;
+    return m_editors[static_cast<std::size_t>(column)];
+}
+
+bool CChannelList::IsComboEditor(const QWidget* editor)
+{
+    const auto* control = dynamic_cast<const IControlUI*>(editor);
+    return control != nullptr && EqualsNoCase(control->GetClass(), QStringLiteral("Combo"));
+}
+
+QString CChannelList::EditorText(const QWidget* editor)
+{
+    if (const auto* freq = qobject_cast<const CFreqEditUI*>(editor))
+        return freq->GetText();
+    // The editable combo answers its own text, a plain combo the selected item's.
+    if (const auto* combo = qobject_cast<const CComboUI*>(editor))
+        return combo->GetText();
+    return {};
+}
+
+void CChannelList::OnRowButtonDown(int row, const QPoint& bodyPoint)
+{
+    SelectItem(row);
+    int column = -1;
+    for (int c = 0; c < GetColumnCount(); ++c) {
+        if (GetCellRect(row, c).contains(bodyPoint)) {
+            column = c;
+            break;
+        }
+    }
+    if (column < 0)
+        return;
+    EnsureVisible(row);
+    QWidget* editor = GetColumnEditor(column);
+    if (editor == nullptr)
+        return;
+    m_editColumn = column;
+    m_editRow = row;
+    editor->show();
+    editor->raise();
+    PlaceEditorAt(editor, row, column);
+    if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
+        manager->SetFocus(editor);
+    else
+        editor->setFocus(Qt::MouseFocusReason);
+    const QString text = GetItemAt(row)->GetText(column);
+    if (auto* freq = qobject_cast<CFreqEditUI*>(editor))
+        freq->SetText(text);
+    else if (auto* combo = qobject_cast<CComboUI*>(editor))
+        combo->SetText(text);
+}
+
+void CChannelList::PlaceEditorAt(QWidget* editor, int row, int column)
+{
+    QRect rect = GetCellRect(row, column);
+    if (IsComboEditor(editor))
+        rect.adjust(-2, -2, 2, 2);
+    editor->setGeometry(rect);
+}
+
+void CChannelList::PlaceEditor()
+{
+    if (m_editRow < 0 || m_editColumn < 0)
+        return;
+    QWidget* editor = GetColumnEditor(m_editColumn);
+    if (editor == nullptr || editor->isHidden())
+        return;
+    PlaceEditorAt(editor, m_editRow, m_editColumn);
+}
+
+bool CChannelList::OnEditorNotify(TNotifyUI& msg)
+{
+    if (!EqualsNoCase(msg.sType, QStringLiteral("killfocus")) &&
+        !EqualsNoCase(msg.sType, QStringLiteral("return")))
+        return true;
+    if (m_editColumn < 0)
+        return false;
+    QWidget* editor = GetColumnEditor(m_editColumn);
+    // Only the editor of the open cell commits into it, and a commit's own focus moves (the
+    // editor hands the focus back as it hides) do not commit a second time.
+    if (msg.pSender != editor || m_committing > 0)
+        return true;
+    ++m_committing;
+    const QString text = EditorText(editor);
+    if (editor->isAncestorOf(QApplication::focusWidget()) || editor->hasFocus()) {
+        if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
+            manager->KillFocus();
+    }
+    editor->hide();
+    Commit(text);
+    --m_committing;
+    return true;
+}
+
+void CChannelList::Commit(const QString& text)
+{
+    CListChannelElement* row = GetItemAt(m_editRow);
+    if (row == nullptr)
+        return;
+    const bool inUse = !row->GetText(kColRxFreq).isEmpty();
+    const int column = m_editColumn;
+    if (column == kColRxFreq) {
+        if (text.isEmpty()) {
+            // Emptying the receive frequency takes the channel out of use on screen; the record
+            // keeps its bytes.
+            const int last = inUse ? kColScan : kColRxFreq;
+            for (int c = kColRxFreq; c <= last; ++c)
+                row->SetCellText(c, QString());
+        } else if (inUse) {
+            row->SetCellText(kColRxFreq, MegahertzText(text));
+        } else {
+            const QString frequency = MegahertzText(text);
+            // A frequency the record cannot hold must not half-fill a new channel.
+            if (!FitsRecord(frequency))
+                return;
+            row->SetCellText(kColRxFreq, frequency);
+            row->SetCellText(kColTxFreq, frequency);
+            for (int c = kColRxCode; c <= kColScan; ++c)
+                row->SetCellText(c, NewChannelText(c));
+        }
+    } else if (!inUse) {
+        return;
+    } else if (column == kColTxFreq) {
+        row->SetCellText(kColTxFreq, MegahertzText(text));
+    } else if (column >= kColRxCode && column <= kColScan) {
+        row->SetCellText(column, text.isEmpty() ? NewChannelText(column) : text);
+    }
+    RowChanged(m_editRow);
+}
+
+void CChannelList::resizeEvent(QResizeEvent* event)
+{
+    CControlUI::resizeEvent(event);
+    LayoutGeometry();
+}
+
+void CChannelList::showEvent(QShowEvent* event)
+{
+    CControlUI::showEvent(event);
+    HookEditors();
+    UpdateRowHeight();
+    LayoutGeometry();
+}
+
+void CChannelList::LayoutGeometry()
+{
+    m_view->setGeometry(rect().marginsRemoved(m_inset));
+    OnBodyGeometry();
+}
+
+void CChannelList::OnBodyGeometry()
+{
+    const int width = m_view->viewport()->width();
+    if (width != m_layoutWidth) {
+        m_layoutWidth = width;
+        m_header->LayoutColumns(width);
+    }
+    PlaceEditor();
+}
+
+void CChannelList::UpdateRowHeight()
+{
+    const int height = QFontMetrics(GetItemFont()).height() + 8 + m_itemStyle.textPadding.top() +
+                       m_itemStyle.textPadding.bottom();
+    m_view->verticalHeader()->setDefaultSectionSize(height);
+    m_view->verticalScrollBar()->setSingleStep(height);
+}

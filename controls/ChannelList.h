@@ -1,0 +1,135 @@
+#pragma once
+
+// Qt
+#include <QPointer>
+
+// std
+#include "ListChannelElement.h"
+#include "toolkit/ControlUI.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QHeaderView;
+class QScrollBar;
+class CChannelListHeader;
+class CChannelListModel;
+class CChannelListView;
+
+namespace DuiLib {
+struct TNotifyUI;
+}
+
+// The channel grid (layout class "ChannelList"): a skinned header of resizable columns over a
+// scrollable body of CListChannelElement rows, and the in-place editor of each column. A press
+// on a cell opens the column's editor over it; the editor's "killfocus" or "return" commits its
+// text into the cell and the record behind it.
+class CChannelList : public DuiLib::CControlUI
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxColumns = CListChannelElement::kMaxColumns;
+
+    explicit CChannelList(QWidget* parent = nullptr);
+    ~CChannelList() override;
+
+    [[nodiscard]] QString GetClass() const override;
+    // Besides the common ones: "inset", "header" ("hidden"), "hscrollbar", "vscrollbar",
+    // "itemalign", "itemfont", "itemtextpadding", "itemtextcolor", "itembkcolor",
+    // "itemselectedtextcolor", "itemselectedbkcolor", "itemhottextcolor", "itemhotbkcolor",
+    // "itemdisabledtextcolor", "itemlinecolor", "headerbkimage".
+    void SetAttribute(const QString& name, const QString& value) override;
+    // Takes the layout's <ListHeader> with its <ListHeaderItem> children (text, width,
+    // minwidth, maxwidth, bkimage, sepimage, sepwidth, font, textcolor).
+    bool AddLayoutChild(const DuiLib::LayoutElement& element) override;
+
+    // Rows. The grid owns them; row i is channel i + 1.
+    [[nodiscard]] int GetCount() const { return static_cast<int>(m_rows.size()); }
+    [[nodiscard]] CListChannelElement* GetItemAt(int index) const;
+    CListChannelElement* Add(std::unique_ptr<CListChannelElement> row);
+    [[nodiscard]] int GetCurSel() const;
+    void SelectItem(int index);
+    // Scrolls the body so that the row is fully visible.
+    void EnsureVisible(int index);
+
+    // Number of header items, at most kMaxColumns.
+    [[nodiscard]] int GetColumnCount() const;
+
+    // Installs the in-place editor of a column; the grid takes ownership and destroys an editor
+    // installed there before. The editor gets the layout's defaults of its class and is hooked
+    // to OnEditorNotify.
+    void SetColumnEditor(int column, QWidget* editor);
+    [[nodiscard]] QWidget* GetColumnEditor(int column) const;
+    // Commits the open cell on "killfocus" or "return" from its editor; ignores anything else.
+    // False when no cell has been opened yet.
+    bool OnEditorNotify(DuiLib::TNotifyUI& msg);
+
+    // The last cell opened for editing, -1 before the first.
+    [[nodiscard]] int GetEditColumn() const { return m_editColumn; }
+    [[nodiscard]] int GetEditRow() const { return m_editRow; }
+
+    // A cell's hit rectangle in body coordinates: the cell less its last pixel column and row.
+    [[nodiscard]] QRect GetCellRect(int row, int column) const;
+    // The widget the rows are painted on and editors sit in.
+    [[nodiscard]] QWidget* GetBody() const;
+    [[nodiscard]] QHeaderView* GetHeader() const;
+    [[nodiscard]] QScrollBar* GetVerticalScrollBar() const;
+
+    // Called by a row whose texts or record changed.
+    void RowChanged(int index);
+
+    // Painting parameters of the rows (read by the body).
+    struct ItemStyle
+    {
+        QColor textColor;
+        QColor bkColor;
+        QColor selectedTextColor;
+        QColor selectedBkColor;
+        QColor hotTextColor;
+        QColor hotBkColor;
+        QColor disabledTextColor;
+        QColor lineColor;
+        Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+        QMargins textPadding;
+        int font = -1;
+    };
+    [[nodiscard]] const ItemStyle& GetItemStyle() const { return m_itemStyle; }
+    [[nodiscard]] QFont GetItemFont() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    friend class CChannelListView;
+
+    // The body reports a left press over a row.
+    void OnRowButtonDown(int row, const QPoint& bodyPoint);
+    // Keeps an open editor over its cell after scrolling, column resizing and row layout.
+    void PlaceEditor();
+    // The body was laid out again: the header's columns follow its width.
+    void OnBodyGeometry();
+    void PlaceEditorAt(QWidget* editor, int row, int column);
+    [[nodiscard]] static bool IsComboEditor(const QWidget* editor);
+    [[nodiscard]] static QString EditorText(const QWidget* editor);
+    void Commit(const QString& text);
+    // Hooks installed editors to the window's notifications once the grid is in a window.
+    void HookEditors();
+    void LayoutGeometry();
+    void UpdateRowHeight();
+
+    CChannelListModel* m_model;
+    CChannelListHeader* m_header;
+    CChannelListView* m_view;
+    std::vector<std::unique_ptr<CListChannelElement>> m_rows;
+    std::array<QPointer<QWidget>, kMaxColumns> m_editors{};
+    int m_editColumn = -1;
+    int m_editRow = -1;
+    int m_committing = 0; // > 0 while a commit runs; its own focus moves are not commits
+    int m_layoutWidth = -1;
+    std::array<bool, kMaxColumns> m_hooked{};
+    QMargins m_inset;
+    ItemStyle m_itemStyle;
+};

@@ -1,0 +1,415 @@
+#include "FreqEditUI.h"
+
+// Qt
+#include "FreqEditWnd.h"
+#include "toolkit/PaintManager.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+using namespace DuiLib;
+
+namespace {
+
+bool IsTrue(const QString& value)
+{
+    return EqualsNoCase(value, QStringLiteral("true"));
+}
+
+} // namespace
+
+CFreqEditUI::CFreqEditUI(QWidget* parent)
+    : CControlUI(parent), m_tipColor(ParseColor(QStringLiteral("#FFBAC0C5"))),
+      m_nativeBkColor(ParseColor(QStringLiteral("#FFFFFFFF"))),
+      m_nativeTextColor(QColor::fromRgba(0))
+{
+    SetBkColor(ParseColor(QStringLiteral("#FFFFFFFF")));
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::IBeamCursor);
+    setAttribute(Qt::WA_Hover, true);
+}
+
+CFreqEditUI::~CFreqEditUI() = default;
+
+CFreqEditWnd* CFreqEditUI::GetEditWindow() const
+{
+    return m_wnd;
+}
+
+QString CFreqEditUI::GetClass() const
+{
+    return QStringLiteral("FreqEdit");
+}
+
+void CFreqEditUI::SetAttribute(const QString& name, const QString& value)
+{
+    auto is = [&](const char* n) { return EqualsNoCase(name, QLatin1String(n)); };
+    if (is("readonly"))
+        SetReadOnly(IsTrue(value));
+    else if (is("numberonly"))
+        SetNumberOnly(IsTrue(value));
+    else if (is("password"))
+        SetPasswordMode(IsTrue(value));
+    else if (is("passwordchar"))
+        SetPasswordChar(value.isEmpty() ? QChar() : value.front());
+    else if (is("maxchar"))
+        SetMaxChar(value.toInt());
+    else if (is("normalimage"))
+        m_normalImage = value;
+    else if (is("hotimage"))
+        m_hotImage = value;
+    else if (is("focusedimage"))
+        m_focusedImage = value;
+    else if (is("disabledimage"))
+        m_disabledImage = value;
+    else if (is("tipvalue"))
+        SetTipValue(value);
+    else if (is("tipvaluecolor"))
+        SetTipValueColor(ParseColor(value));
+    else if (is("nativetextcolor"))
+        m_nativeTextColor = ParseColor(value);
+    else if (is("nativebkcolor"))
+        m_nativeBkColor = ParseColor(value);
+    else if (is("text"))
+        SetText(value);
+    else if (is("font"))
+        SetFont(value.toInt());
+    else if (is("textcolor"))
+        SetTextColor(ParseColor(value));
+    else if (is("disabledtextcolor"))
+        m_disabledTextColor = ParseColor(value);
+    else if (is("textpadding"))
+        SetTextPadding(ParseMargins(value));
+    else if (is("align")) {
+        m_align &= ~Qt::AlignHorizontal_Mask;
+        if (EqualsNoCase(value, QStringLiteral("center")))
+            m_align |= Qt::AlignHCenter;
+        else if (EqualsNoCase(value, QStringLiteral("right")))
+            m_align |= Qt::AlignRight;
+        else
+            m_align |= Qt::AlignLeft;
+    } else {
+        CControlUI::SetAttribute(name, value);
+        return;
+    }
+    update();
+}
+
+void CFreqEditUI::SetText(const QString& text)
+{
+    m_text = text;
+    if (m_wnd != nullptr && m_wnd->text() != text)
+        m_wnd->setText(text);
+    update();
+}
+
+void CFreqEditUI::SetMaxChar(int count)
+{
+    m_maxChar = std::max(0, count);
+    if (m_wnd != nullptr)
+        m_wnd->setMaxLength(std::max(1, m_maxChar));
+}
+
+void CFreqEditUI::SetReadOnly(bool readOnly)
+{
+    if (m_readOnly == readOnly)
+        return;
+    m_readOnly = readOnly;
+    if (m_wnd != nullptr)
+        m_wnd->setReadOnly(readOnly);
+    update();
+}
+
+void CFreqEditUI::SetNumberOnly(bool numberOnly)
+{
+    m_numberOnly = numberOnly;
+}
+
+void CFreqEditUI::SetPasswordMode(bool password)
+{
+    if (m_password == password)
+        return;
+    m_password = password;
+    if (m_wnd != nullptr)
+        m_wnd->setEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
+    update();
+}
+
+void CFreqEditUI::SetPasswordChar(QChar c)
+{
+    if (m_passwordChar == c)
+        return;
+    m_passwordChar = c;
+    update();
+}
+
+void CFreqEditUI::SetTipValue(const QString& text)
+{
+    m_tipValue = text;
+    update();
+}
+
+void CFreqEditUI::SetTipValueColor(const QColor& colour)
+{
+    m_tipColor = colour;
+    update();
+}
+
+void CFreqEditUI::SetFont(int index)
+{
+    m_font = index;
+    updateGeometry();
+    update();
+}
+
+void CFreqEditUI::SetTextColor(const QColor& colour)
+{
+    m_textColor = colour;
+    update();
+}
+
+void CFreqEditUI::SetTextPadding(const QMargins& padding)
+{
+    m_textPadding = padding;
+    update();
+}
+
+QFont CFreqEditUI::GetSkinFont() const
+{
+    const CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this);
+    return manager != nullptr ? manager->GetFont(m_font) : font();
+}
+
+QRect CFreqEditUI::GetEditRect() const
+{
+    QRect area = rect().marginsRemoved(m_textPadding);
+    const int fontHeight = QFontMetrics(GetSkinFont()).height();
+    if (fontHeight < area.height()) {
+        area.setTop(area.top() + (area.height() - fontHeight) / 2);
+        area.setHeight(fontHeight);
+    }
+    return area;
+}
+
+bool CFreqEditUI::Activate()
+{
+    if (isHidden() || !isEnabled())
+        return false;
+    if (m_wnd == nullptr)
+        OpenWindow();
+    update();
+    return true;
+}
+
+void CFreqEditUI::OpenWindow()
+{
+    auto* wnd = new CFreqEditWnd(this);
+    m_wnd = wnd;
+    // Focus given to the control while it types goes on to the typing window, so a press on
+    // the control's margin does not close it.
+    setFocusProxy(wnd);
+    wnd->Init();
+}
+
+void CFreqEditUI::OnWindowClosing(CFreqEditWnd* wnd)
+{
+    if (m_wnd != wnd)
+        return;
+    setFocusProxy(nullptr);
+    m_wnd = nullptr;
+    update();
+}
+
+void CFreqEditUI::OnWindowTextChanged(const QString& text)
+{
+    m_text = text;
+    update();
+    Notify(QStringLiteral("textchanged"));
+}
+
+void CFreqEditUI::OnWindowReturn()
+{
+    Notify(QStringLiteral("return"));
+    // The focus goes back to the window, which closes the typing window.
+    if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
+        manager->KillFocus();
+    else if (m_wnd != nullptr)
+        m_wnd->clearFocus();
+}
+
+void CFreqEditUI::Notify(const QString& type)
+{
+    if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
+        manager->SendNotify(this, type);
+}
+
+void CFreqEditUI::setVisible(bool visible)
+{
+    if (!visible && !isHidden()) {
+        // Hiding the focused editor hands the focus to the window (so it gets "killfocus")
+        // instead of letting it wander to the next widget in the chain.
+        const QWidget* focus = QApplication::focusWidget();
+        if (focus == this || isAncestorOf(focus)) {
+            if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
+                manager->KillFocus();
+        }
+    }
+    CControlUI::setVisible(visible);
+}
+
+QSize CFreqEditUI::sizeHint() const
+{
+    const LayoutHints hints = GetLayoutHints(this);
+    const int height =
+        hints.fixedHeight > 0 ? hints.fixedHeight : QFontMetrics(GetSkinFont()).height() + 6;
+    return {hints.fixedWidth, height};
+}
+
+void CFreqEditUI::OnButtonPress(QMouseEvent* event)
+{
+    if (!isEnabled())
+        return;
+    event->accept();
+    const bool focused = hasFocus() || (m_wnd != nullptr && m_wnd->hasFocus());
+    if (focused && m_wnd == nullptr)
+        OpenWindow();
+    if (!rect().contains(event->position().toPoint()))
+        return;
+    if (m_wnd != nullptr)
+        m_wnd->SelectAllText();
+}
+
+void CFreqEditUI::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        OnButtonPress(event);
+}
+
+void CFreqEditUI::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        OnButtonPress(event);
+}
+
+void CFreqEditUI::wheelEvent(QWheelEvent* event)
+{
+    if (m_wnd != nullptr)
+        event->accept();
+    else
+        event->ignore(); // the grid scrolls, and the editor goes along with its cell
+}
+
+void CFreqEditUI::enterEvent(QEnterEvent* event)
+{
+    CControlUI::enterEvent(event);
+    if (isEnabled()) {
+        m_hot = true;
+        update();
+    }
+}
+
+void CFreqEditUI::leaveEvent(QEvent* event)
+{
+    CControlUI::leaveEvent(event);
+    if (isEnabled()) {
+        m_hot = false;
+        update();
+    }
+}
+
+void CFreqEditUI::focusInEvent(QFocusEvent* event)
+{
+    CControlUI::focusInEvent(event);
+    update();
+}
+
+void CFreqEditUI::focusOutEvent(QFocusEvent* event)
+{
+    CControlUI::focusOutEvent(event);
+    update();
+}
+
+void CFreqEditUI::resizeEvent(QResizeEvent* event)
+{
+    CControlUI::resizeEvent(event);
+    if (m_wnd != nullptr)
+        m_wnd->setGeometry(GetEditRect());
+}
+
+void CFreqEditUI::moveEvent(QMoveEvent* event)
+{
+    // The typing window is a child and moves along.
+    CControlUI::moveEvent(event);
+}
+
+void CFreqEditUI::changeEvent(QEvent* event)
+{
+    CControlUI::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        m_hot = false;
+}
+
+void CFreqEditUI::paintEvent(QPaintEvent* event)
+{
+    (void)event;
+    QPainter painter(this);
+    PaintBackground(painter);
+    PaintStatusImage(painter);
+    PaintText(painter);
+    PaintBorder(painter);
+}
+
+void CFreqEditUI::PaintStatusImage(QPainter& painter)
+{
+    const CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this);
+    if (manager == nullptr)
+        return;
+    // An image that cannot be drawn is dropped for good.
+    auto draw = [&](QString& image) {
+        if (image.isEmpty())
+            return false;
+        if (manager->DrawImage(painter, rect(), image))
+            return true;
+        image.clear();
+        return false;
+    };
+    const bool focused = hasFocus() || (m_wnd != nullptr && m_wnd->hasFocus());
+    if (!isEnabled()) {
+        if (draw(m_disabledImage))
+            return;
+    } else if (focused) {
+        if (draw(m_focusedImage))
+            return;
+    } else if (m_hot) {
+        if (draw(m_hotImage))
+            return;
+    }
+    draw(m_normalImage);
+}
+
+void CFreqEditUI::PaintText(QPainter& painter)
+{
+    QColor textColor =
+        m_textColor.isValid() && m_textColor.rgba() != 0 ? m_textColor : QColor(Qt::black);
+    const QColor disabledColor = m_disabledTextColor.isValid() && m_disabledTextColor.rgba() != 0
+                                     ? m_disabledTextColor
+                                     : ParseColor(QStringLiteral("#FFA7A6AA"));
+    QString shown;
+    if (m_text.isEmpty() || m_text == m_tipValue) {
+        shown = m_tipValue;
+        textColor = m_tipColor;
+    } else if (m_password) {
+        shown = QString(m_text.size(), m_passwordChar);
+    } else {
+        shown = m_text;
+    }
+    if (!isEnabled())
+        textColor = disabledColor;
+    if (shown.isEmpty())
+        return;
+    painter.setFont(GetSkinFont());
+    painter.setPen(textColor);
+    painter.drawText(rect().marginsRemoved(m_textPadding),
+                     static_cast<int>(m_align) | Qt::TextSingleLine, shown);
+}

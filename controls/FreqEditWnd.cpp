@@ -1,0 +1,152 @@
+#include "FreqEditWnd.h"
+
+// Qt
+#include "FreqEditUI.h"
+#include "FreqFilter.h"
+#include "LineEditState.h"
+#include "model/DecimalSeparator.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+// Keys that edit or move without typing a character; the edit handles them unfiltered.
+bool IsCommandKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Delete:
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Insert:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CFreqEditWnd::CFreqEditWnd(CFreqEditUI* owner) : QLineEdit(owner), m_owner(owner)
+{
+    setFrame(false);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+void CFreqEditWnd::Init()
+{
+    setGeometry(m_owner->GetEditRect());
+    setFont(m_owner->GetSkinFont());
+    setMaxLength(std::max(1, m_owner->GetMaxChar()));
+    setEchoMode(m_owner->IsPasswordMode() ? QLineEdit::Password : QLineEdit::Normal);
+    setText(m_owner->GetText());
+    setModified(false);
+    setTextMargins(0, 0, 0, 0);
+    setContentsMargins(0, 0, 0, 0);
+    setEnabled(m_owner->isEnabled());
+    setReadOnly(m_owner->IsReadOnly());
+    ApplyColours();
+    connect(this, &QLineEdit::textChanged, m_owner, [this](const QString& text) {
+        if (m_initialised)
+            m_owner->OnWindowTextChanged(text);
+    });
+    show();
+    setFocus(Qt::OtherFocusReason);
+    m_initialised = true;
+}
+
+void CFreqEditWnd::ApplyColours()
+{
+    const QColor bk = m_owner->GetNativeBkColor();
+    if (bk.rgba() == 0xFFFFFFFFu)
+        return; // the system's colours
+    QPalette pal = palette();
+    QColor text = m_owner->GetNativeTextColor();
+    if (text.rgba() == 0)
+        text = m_owner->GetTextColor();
+    if (text.isValid())
+        pal.setColor(QPalette::Text, text);
+    pal.setColor(QPalette::Base, bk);
+    setPalette(pal);
+}
+
+void CFreqEditWnd::SelectAllText()
+{
+    selectAll();
+}
+
+void CFreqEditWnd::TypeChar(QChar c)
+{
+    const QChar separator = QLatin1Char(DecimalSeparator());
+    if (!FreqCharPasses(c, separator))
+        return;
+    if (m_owner->IsNumberOnly() && c == separator)
+        return;
+    if (isReadOnly())
+        return;
+    const CLineEditState saved(this);
+    if (c == QLatin1Char('\b'))
+        backspace();
+    else
+        insert(QString(c));
+    if (!FreqKeystrokeAccepted(saved.Text(), text(), c, separator))
+        saved.Restore(this);
+}
+
+void CFreqEditWnd::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        event->accept();
+        m_owner->OnWindowReturn();
+        return;
+    }
+    if (key == Qt::Key_Backspace) {
+        event->accept();
+        TypeChar(QLatin1Char('\b'));
+        return;
+    }
+    const QString typed = event->text();
+    if (typed.isEmpty() || IsCommandKey(key)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    // A typed character: the filter decides; control characters (clipboard, undo) never pass.
+    event->accept();
+    for (const QChar c : typed)
+        TypeChar(c);
+}
+
+void CFreqEditWnd::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString committed = event->commitString();
+    event->accept();
+    for (const QChar c : committed)
+        TypeChar(c);
+}
+
+void CFreqEditWnd::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    // Its own context menu does not end the typing.
+    if (event->reason() != Qt::PopupFocusReason)
+        Close();
+}
+
+void CFreqEditWnd::Close()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    m_owner->OnWindowClosing(this);
+    hide();
+    deleteLater();
+}

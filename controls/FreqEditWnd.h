@@ -1,0 +1,37 @@
+#pragma once
+
+// Qt
+#include <QLineEdit>
+
+class CFreqEditUI;
+
+// The typing window a CFreqEditUI opens over itself: a single-line edit whose typed characters
+// pass the frequency filter before they stay (digits, one held separator, at most three integer
+// digits or five decimals, nine characters). It closes when it loses the keyboard focus.
+class CFreqEditWnd : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit CFreqEditWnd(CFreqEditUI* owner);
+
+    // Sets the window up over the control and gives it the focus; no "textchanged" is sent for
+    // the text it starts with.
+    void Init();
+    void SelectAllText();
+    // Types one character through the filter, as a key press does.
+    void TypeChar(QChar c);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void Close();
+    void ApplyColours();
+
+    CFreqEditUI* m_owner;
+    bool m_initialised = false;
+    bool m_closing = false;
+};
