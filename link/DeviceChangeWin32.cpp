@@ -1,12 +1,12 @@
 #include "link/DeviceChangeWin32.h"
 
-// std
 #include <cstddef>
 #include <cwchar>
 
-// Windows
+// clang-format off
+#include <windows.h> // first: the other Windows headers need its types
 #include <dbt.h>
-#include <windows.h>
+// clang-format on
 
 namespace {
 

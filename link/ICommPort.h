@@ -9,6 +9,8 @@
 class ICommPort
 {
 public:
+    virtual ~ICommPort() = default;
+
     virtual bool Open(const std::string& name) = 0;
     virtual bool Close() = 0;
     // Nonzero when all `count` bytes were handed to the driver; 0 when the write was cancelled
@@ -21,7 +23,4 @@ public:
     // Bytes per delivery from the next arrival of data on; 0 = everything queued.
     virtual void SetReadChunk(std::uint32_t bytes) = 0;
     [[nodiscard]] virtual std::uint32_t ReadChunk() const = 0;
-
-protected:
-    ~ICommPort() = default;
 };

@@ -1,9 +1,10 @@
 #include "link/SerialPortsWin32.h"
 
-// Windows
+// clang-format off
+#include <windows.h> // first: the other Windows headers need its types
 #include <devguid.h>
 #include <setupapi.h>
-#include <windows.h>
+// clang-format on
 
 namespace {
 

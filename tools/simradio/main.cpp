@@ -1,0 +1,128 @@
+// vorlend-simradio: a simulated radio on a pseudo-terminal, for trying the program without one.
+
+// std
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+// POSIX
+#include "tools/simradio/SimRadio.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace {
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: vorlend-simradio [--link PATH] [--load FILE] [--save FILE]\n"
+                 "                        [--fault none|no-ident|no-settings-ack|stall-after=K|\n"
+                 "                                 wrong-block=K|garbage-before=K|hangup-after=K|\n"
+                 "                                 ident-at=K]\n"
+                 "                        [--byte-us N]\n"
+                 "Prints the device path of the simulated radio and answers on it until\n"
+                 "interrupted. --save writes the image after every completed write and on exit.\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string linkPath;
+    std::string loadPath;
+    std::string savePath;
+    SimFault fault;
+    long byteUs = CSimRadio::kByteTime9600.count();
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            Usage();
+            return 0;
+        }
+        if (!hasValue) {
+            Usage();
+            return 2;
+        }
+        const std::string value = argv[++i];
+        if (arg == "--link") {
+            linkPath = value;
+        } else if (arg == "--load") {
+            loadPath = value;
+        } else if (arg == "--save") {
+            savePath = value;
+        } else if (arg == "--fault") {
+            const auto parsed = ParseSimFault(value);
+            if (!parsed) {
+                std::fprintf(stderr, "vorlend-simradio: unknown fault '%s'\n", value.c_str());
+                return 2;
+            }
+            fault = *parsed;
+        } else if (arg == "--byte-us") {
+            char* end = nullptr;
+            byteUs = std::strtol(value.c_str(), &end, 10);
+            if (*end != '\0' || byteUs < 0 || byteUs > 100000) {
+                std::fprintf(stderr, "vorlend-simradio: bad --byte-us '%s'\n", value.c_str());
+                return 2;
+            }
+        } else {
+            Usage();
+            return 2;
+        }
+    }
+
+    RadioImage image = CSimRadioCore::DefaultImage();
+    std::string error;
+    if (!loadPath.empty() && !LoadKtImage(loadPath, image, error)) {
+        std::fprintf(stderr, "vorlend-simradio: %s\n", error.c_str());
+        return 1;
+    }
+
+    // Signals are taken by sigwait below, not by handlers on some random thread.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    CSimRadio radio(image);
+    radio.SetFault(fault);
+    radio.SetByteTime(std::chrono::microseconds(byteUs));
+    if (!savePath.empty()) {
+        radio.SetOnWriteComplete([&radio, savePath] {
+            std::string saveError;
+            if (!SaveKtImage(savePath, radio.Image(), saveError))
+                std::fprintf(stderr, "vorlend-simradio: %s\n", saveError.c_str());
+        });
+    }
+    if (!radio.Start()) {
+        std::fprintf(stderr, "vorlend-simradio: %s\n", radio.Error().c_str());
+        return 1;
+    }
+    if (!linkPath.empty()) {
+        unlink(linkPath.c_str()); // a stale link from an earlier run
+        if (symlink(radio.SlavePath().c_str(), linkPath.c_str()) != 0) {
+            std::fprintf(stderr, "vorlend-simradio: cannot link %s: %s\n", linkPath.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+    std::printf("%s\n", radio.SlavePath().c_str());
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&signals, &received);
+
+    radio.Stop();
+    if (!linkPath.empty())
+        unlink(linkPath.c_str());
+    if (!savePath.empty() && !SaveKtImage(savePath, radio.Image(), error)) {
+        std::fprintf(stderr, "vorlend-simradio: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
