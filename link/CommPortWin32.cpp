@@ -3,6 +3,8 @@
 // std
 #include <algorithm>
 #include <array>
+#include <mutex>
+#include <set>
 
 // Windows
 #include <windows.h>
@@ -39,6 +41,40 @@ std::wstring DevicePath(const std::string& name)
         return wide;
     return LR"(\\.\)" + wide;
 }
+
+// Device paths open in this process. Windows' serial drivers refuse a second opener, but
+// Wine does not, so the exclusive open is also enforced here, across port objects.
+class COpenPorts
+{
+public:
+    static bool Claim(const std::wstring& path)
+    {
+        std::lock_guard lock(Mutex());
+        return Paths().insert(Key(path)).second;
+    }
+    static void Release(const std::wstring& path)
+    {
+        std::lock_guard lock(Mutex());
+        Paths().erase(Key(path));
+    }
+
+private:
+    static std::wstring Key(std::wstring path)
+    {
+        CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+        return path;
+    }
+    static std::mutex& Mutex()
+    {
+        static std::mutex mutex; // guards Paths()
+        return mutex;
+    }
+    static std::set<std::wstring>& Paths()
+    {
+        static std::set<std::wstring> paths;
+        return paths;
+    }
+};
 
 PortOpenError OpenErrorFrom(DWORD error)
 {
@@ -80,6 +116,8 @@ struct CCommPort::Backend
     {
         if (IsValid(port))
             CloseHandle(port);
+        if (!claimedPath.empty())
+            COpenPorts::Release(claimedPath);
         if (writeRecord.hEvent)
             CloseHandle(writeRecord.hEvent);
         if (wakeEvent)
@@ -94,6 +132,7 @@ struct CCommPort::Backend
     OVERLAPPED writeRecord{}; // used under the write lock only
     OVERLAPPED waitRecord{};  // the reader thread's WaitCommEvent; its event is wakeEvent
     HANDLE wakeEvent = nullptr;
+    std::wstring claimedPath; // held in COpenPorts while the port is open
 };
 
 CCommPort::Backend* CCommPort::NewBackend()
@@ -115,15 +154,21 @@ PortOpenError CCommPort::OpenDevice(const std::string& name)
     const std::wstring path = DevicePath(name);
     if (path.empty())
         return PortOpenError::NotFound;
+    if (!COpenPorts::Claim(path))
+        return PortOpenError::Busy;
     HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OVERLAPPED, nullptr);
-    if (!IsValid(port))
-        return OpenErrorFrom(GetLastError());
+    if (!IsValid(port)) {
+        const DWORD error = GetLastError();
+        COpenPorts::Release(path);
+        return OpenErrorFrom(error);
+    }
 
     // Every configuration step must hold: a port that cannot be set up is not a port (Wine,
     // for one, opens a mapped COM port whose device file is missing, and only fails here).
-    const auto fail = [port] {
+    const auto fail = [port, &path] {
         CloseHandle(port);
+        COpenPorts::Release(path);
         return PortOpenError::Other;
     };
     if (!SetCommMask(port, kEventMask))
@@ -158,6 +203,7 @@ PortOpenError CCommPort::OpenDevice(const std::string& name)
     // A wake left over from the previous port's Close must not end this port's first wait.
     ResetEvent(backend.wakeEvent);
     backend.port = port;
+    backend.claimedPath = path;
     return PortOpenError::None;
 }
 
@@ -257,6 +303,10 @@ void CCommPort::CloseDevice()
         CloseHandle(backend.port);
     }
     backend.port = nullptr;
+    if (!backend.claimedPath.empty()) {
+        COpenPorts::Release(backend.claimedPath);
+        backend.claimedPath.clear();
+    }
 }
 
 int CCommPort::WriteDevice(const std::uint8_t* data, std::uint32_t count, std::uint32_t* written)

@@ -33,7 +33,10 @@ int ioctl(int fd, unsigned long request, ...)
         real_ioctl = (int (*)(int, unsigned long, void*))dlsym(RTLD_NEXT, "ioctl");
 
     int result = real_ioctl(fd, request, argument);
-    if (result != 0 && request == TIOCMGET && argument && is_pty_slave(fd)) {
+    /* Only the pty's refusal is answered (ENOTTY or EINVAL); a hung-up line (EIO) must
+     * still fail, so that the pending wait ends. */
+    if (result != 0 && request == TIOCMGET && argument && (errno == ENOTTY || errno == EINVAL) &&
+        is_pty_slave(fd)) {
         /* A cable with the radio's lines up: carrier, data set ready, clear to send. */
         *(int*)argument = TIOCM_CAR | TIOCM_DSR | TIOCM_CTS;
         errno = 0;
