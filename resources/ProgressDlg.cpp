@@ -1,0 +1,155 @@
+#include "resources/ProgressDlg.h"
+
+// Qt
+#include "resources/DialogUnits.h"
+
+#include <QCloseEvent>
+#include <QProgressBar>
+#include <QThread>
+
+namespace vorlend {
+
+CProgressDlg::CProgressDlg(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_bar(new QProgressBar(this))
+{
+    setWindowTitle(QStringLiteral("Read/Write"));
+    setModal(true);
+    setFont(DialogFont(8));
+    const QSize base = DialogBaseUnits(font());
+    setFixedSize(DialogUnitsToPixels(kTemplateSize, base));
+    m_bar->setObjectName(QStringLiteral("progress"));
+    m_bar->setGeometry(DialogUnitsToPixels(kBarRect, base));
+    m_bar->setTextVisible(false);
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+}
+
+CProgressDlg::~CProgressDlg() = default;
+
+void CProgressDlg::SetTitle(const QString& title)
+{
+    setWindowTitle(title);
+}
+
+void CProgressDlg::OnDialogThread(std::function<void()> call)
+{
+    if (QThread::currentThread() == thread())
+        call();
+    else
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void CProgressDlg::SetRange(int minimum, int maximum)
+{
+    OnDialogThread([this, minimum, maximum] { m_bar->setRange(minimum, maximum); });
+}
+
+void CProgressDlg::SetPos(int position)
+{
+    OnDialogThread([this, position] { m_bar->setValue(position); });
+}
+
+void CProgressDlg::SetStep(int step)
+{
+    OnDialogThread([this, step] { m_step = step; });
+}
+
+void CProgressDlg::StepIt()
+{
+    OnDialogThread([this] {
+        // As the Windows bar does: past the end it starts again from the beginning.
+        int next = m_bar->value() + m_step;
+        if (next > m_bar->maximum())
+            next = m_bar->minimum() + (next - m_bar->maximum());
+        m_bar->setValue(next);
+    });
+}
+
+int CProgressDlg::GetPos() const
+{
+    return m_bar->value();
+}
+
+int CProgressDlg::DoModal()
+{
+    m_ending = false;
+    return exec();
+}
+
+void CProgressDlg::EndDialog(int result)
+{
+    OnDialogThread([this, result] { done(result); });
+}
+
+void CProgressDlg::SetTimer(unsigned id, int milliseconds)
+{
+    KillTimer(id);
+    if (const int qtId = startTimer(milliseconds); qtId != 0)
+        m_timers.insert(qtId, id);
+}
+
+void CProgressDlg::KillTimer(unsigned id)
+{
+    for (auto it = m_timers.begin(); it != m_timers.end();) {
+        if (it.value() == id) {
+            killTimer(it.key());
+            it = m_timers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CProgressDlg::OnInitDialog()
+{
+    if (m_onInit)
+        m_onInit();
+}
+
+void CProgressDlg::OnTimer(unsigned id)
+{
+    if (m_onTimer)
+        m_onTimer(id);
+}
+
+void CProgressDlg::reject()
+{
+    // Escape: the operation decides when the dialog ends, not the user.
+}
+
+void CProgressDlg::done(int result)
+{
+    m_ending = true;
+    for (auto it = m_timers.cbegin(); it != m_timers.cend(); ++it)
+        killTimer(it.key());
+    m_timers.clear();
+    QDialog::done(result);
+}
+
+void CProgressDlg::closeEvent(QCloseEvent* event)
+{
+    if (m_ending)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CProgressDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+}
+
+void CProgressDlg::timerEvent(QTimerEvent* event)
+{
+    if (const auto it = m_timers.constFind(event->timerId()); it != m_timers.constEnd())
+        OnTimer(it.value());
+    else
+        QDialog::timerEvent(event);
+}
+
+} // namespace vorlend
