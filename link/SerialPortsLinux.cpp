@@ -1,0 +1,54 @@
+// Serial port discovery on Linux: udev's tty devices that have hardware behind them, plus the
+// paths listed in VORLEND_SERIAL_PORTS.
+
+// std
+#include <cstdlib>
+
+// POSIX
+#include "link/PortDiscovery.h"
+#include "link/UdevDevice.h"
+
+#include <unistd.h>
+
+bool EnumerateSerialPortInfos(std::vector<SerialPortInfo>& ports)
+{
+    ports.clear();
+    bool ok = false;
+    if (udev* u = udev_new()) {
+        if (udev_enumerate* e = udev_enumerate_new(u)) {
+            if (udev_enumerate_add_match_subsystem(e, "tty") >= 0 &&
+                udev_enumerate_scan_devices(e) >= 0) {
+                ok = true;
+                for (udev_list_entry* entry = udev_enumerate_get_list_entry(e); entry;
+                     entry = udev_list_entry_get_next(entry)) {
+                    udev_device* device =
+                        udev_device_new_from_syspath(u, udev_list_entry_get_name(entry));
+                    if (!device)
+                        continue;
+                    if (auto port = SerialPortFromUdev(DescribeUdevDevice(device)))
+                        ports.push_back(*port);
+                    udev_device_unref(device);
+                }
+            }
+            udev_enumerate_unref(e);
+        }
+        udev_unref(u);
+    }
+
+    if (const char* extra = std::getenv(kExtraPortsVariable)) {
+        const auto exists = [](const std::string& path) { return access(path.c_str(), F_OK) == 0; };
+        for (const std::string& path : ExtraPortsFromList(extra, exists))
+            ports.push_back({path, {}});
+    }
+    return ok;
+}
+
+bool EnumerateSerialPorts(std::vector<std::string>& portNames)
+{
+    std::vector<SerialPortInfo> ports;
+    const bool ok = EnumerateSerialPortInfos(ports);
+    portNames.clear();
+    for (const SerialPortInfo& p : ports)
+        portNames.push_back(p.name);
+    return ok;
+}

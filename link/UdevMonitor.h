@@ -1,0 +1,39 @@
+#pragma once
+
+// std
+#include "link/PortDiscovery.h"
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+// Linux hot-plug: watches udev for serial devices coming and going and reports them from its
+// own thread, which sleeps in poll() on the udev socket and a stop eventfd.
+//
+// Threads: Start and Stop from the owner's thread; the callback runs on the monitor's thread
+// and must not wait for the owner's thread if the owner may be inside Stop (post, don't send).
+class CUdevMonitor
+{
+public:
+    using Callback = std::function<void(PortChange, const SerialPortInfo&)>;
+
+    CUdevMonitor() = default;
+    ~CUdevMonitor();
+    CUdevMonitor(const CUdevMonitor&) = delete;
+    CUdevMonitor& operator=(const CUdevMonitor&) = delete;
+
+    // False when udev cannot be watched here (no netlink socket, as in some containers).
+    bool Start(Callback callback);
+    // Ends the thread and joins it; the callback is not called after Stop returns.
+    void Stop();
+    [[nodiscard]] bool IsRunning() const { return m_thread.joinable(); }
+
+private:
+    void Run();
+
+    Callback m_callback;
+    struct udev* m_udev = nullptr;
+    struct udev_monitor* m_monitor = nullptr;
+    int m_stopFd = -1;
+    std::thread m_thread;
+};
