@@ -1,0 +1,323 @@
+// The radio probe over pseudo-terminals, with simulated radios listed in VORLEND_SERIAL_PORTS.
+
+// std
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+// POSIX
+#include "link/PortDiscovery.h"
+#include "link/PortGate.h"
+#include "link/PortList.h"
+#include "link/RadioProbe.h"
+#include "link/UdevMonitor.h"
+#include "tests/link/FakeCommPort.h"
+#include "tests/link/FakeHost.h"
+#include "tools/simradio/SimRadio.h"
+
+#include <stdlib.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kIdleWaitMs = 5000;
+
+// The window's side of the probe: the port with the engine behind it, the gate, the port list
+// (whose selection handler requests a probe, as "itemselect" does) and the probe.
+template <typename Port = CCommPort>
+class CProbeRig : public ICommPortProcess
+{
+public:
+    CProbeRig()
+    {
+        list.SetOnSelect([this](int) { probe.StartProbe(); });
+    }
+    virtual ~CProbeRig() { probe.Stop(); }
+
+    void OnReceive(const std::uint8_t* data, std::uint32_t count) override
+    {
+        engine.OnReceive(data, count);
+    }
+    void OnStarted() override { ++started; }
+    void OnClosed() override { ++closed; }
+
+    CFakeHost host;
+    CRadioProtocol engine{host};
+    Port port{this};
+    CPortGate gate;
+    CPortListMirror list;
+    std::atomic<int> found{0};
+    std::atomic<int> started{0};
+    std::atomic<int> closed{0};
+    CRadioProbe probe{port, gate, engine.RadioFoundEvent(), list, [this] { ++found; }};
+};
+
+// Simulated radios on pseudo-terminals, in the order the port list sorts their paths.
+class Radios
+{
+public:
+    explicit Radios(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            radios.push_back(std::make_unique<CSimRadio>());
+            radios.back()->SetFault({SimFault::Kind::NoIdent, 0});
+            if (!radios.back()->Start())
+                return;
+        }
+        std::sort(radios.begin(), radios.end(), [](const auto& a, const auto& b) {
+            return ComparePortNames(a->SlavePath(), b->SlavePath()) < 0;
+        });
+    }
+    [[nodiscard]] bool Started() const
+    {
+        return std::all_of(radios.begin(), radios.end(),
+                           [](const auto& r) { return !r->SlavePath().empty(); });
+    }
+    // Makes radio i answer.
+    void Answering(std::size_t i) { radios[i]->SetFault({}); }
+    [[nodiscard]] std::vector<std::string> Paths() const
+    {
+        std::vector<std::string> paths;
+        for (const auto& r : radios)
+            paths.push_back(r->SlavePath());
+        return paths;
+    }
+    int Handshakes(std::size_t i) const { return radios[i]->Core().handshakes; }
+    CSimRadio& operator[](std::size_t i) { return *radios[i]; }
+
+private:
+    std::vector<std::unique_ptr<CSimRadio>> radios;
+};
+
+// Lists the radios through VORLEND_SERIAL_PORTS and discovery, keeping only them so that the
+// machine's own ports stay out of the test.
+std::vector<std::string> DiscoverThrough(const std::vector<std::string>& paths)
+{
+    std::string value;
+    for (const std::string& p : paths)
+        value += p + ":";
+    value += "/dev/vorlend-no-such-port";
+    setenv(kExtraPortsVariable, value.c_str(), 1);
+    std::vector<std::string> names;
+    EnumerateSerialPorts(names);
+    unsetenv(kExtraPortsVariable);
+    std::vector<std::string> ours;
+    for (const std::string& n : names)
+        if (std::find(paths.begin(), paths.end(), n) != paths.end())
+            ours.push_back(n);
+    return ours;
+}
+
+TEST(RadioProbe, FirstAnsweringPortWinsAndStaysOpen)
+{
+    Radios radios(3);
+    ASSERT_TRUE(radios.Started());
+    radios.Answering(1);
+    CProbeRig rig;
+    const auto names = DiscoverThrough(radios.Paths());
+    ASSERT_EQ(names.size(), 3u); // the missing path is ignored
+    FillPortList(rig.gate, rig.list, names);
+    EXPECT_EQ(rig.list.Names(), radios.Paths());
+
+    rig.probe.StartProbe();
+    ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+
+    EXPECT_EQ(rig.list.SelectedPort(), 1);
+    EXPECT_TRUE(rig.port.IsOpen());
+    EXPECT_EQ(rig.port.PortName(), radios.Paths()[1]);
+    EXPECT_EQ(rig.port.ReadChunk(), CRadioProbe::kReadChunk);
+    EXPECT_EQ(rig.found.load(), 1);
+    EXPECT_EQ(rig.started.load(), 2); // the first port was opened and closed again
+    EXPECT_EQ(rig.closed.load(), 1);
+    EXPECT_EQ(radios.Handshakes(0), 1);
+    EXPECT_EQ(radios.Handshakes(1), 1);
+    EXPECT_EQ(radios.Handshakes(2), 0);
+    // The probe never acknowledges: the radio heard the handshake and nothing else.
+    EXPECT_EQ(radios[1].BytesIn(), CRadioProtocol::kHandshake.size());
+    EXPECT_EQ(rig.gate.State(), 0);
+
+    // Choosing the open port again probes it without reopening it.
+    rig.list.SelectPort(1);
+    ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+    EXPECT_EQ(rig.found.load(), 2);
+    EXPECT_EQ(rig.started.load(), 2);
+    EXPECT_EQ(radios.Handshakes(1), 2);
+    EXPECT_TRUE(rig.port.IsOpen());
+}
+
+TEST(RadioProbe, OtherSelectionIsOpenedAndProbed)
+{
+    Radios radios(2);
+    ASSERT_TRUE(radios.Started());
+    radios.Answering(1);
+    CProbeRig rig;
+    FillPortList(rig.gate, rig.list, radios.Paths());
+    ASSERT_TRUE(rig.port.Open(radios.Paths()[0]));
+    rig.list.SelectPort(1);
+    ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+    EXPECT_EQ(rig.port.PortName(), radios.Paths()[1]);
+    EXPECT_EQ(rig.list.SelectedPort(), 1);
+    EXPECT_EQ(rig.found.load(), 1);
+    EXPECT_EQ(radios.Handshakes(0), 0);
+}
+
+TEST(RadioProbe, NoRadioLeavesNoPortOpenAndTheSelectionAsItWas)
+{
+    Radios radios(3);
+    ASSERT_TRUE(radios.Started());
+    {
+        CProbeRig rig;
+        FillPortList(rig.gate, rig.list, radios.Paths());
+        rig.probe.StartProbe();
+        ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+        EXPECT_FALSE(rig.port.IsOpen());
+        EXPECT_EQ(rig.list.SelectedPort(), -1);
+        EXPECT_EQ(rig.found.load(), 0);
+        EXPECT_EQ(rig.started.load(), 3);
+        EXPECT_EQ(rig.closed.load(), 3);
+    }
+    {
+        CProbeRig rig;
+        FillPortList(rig.gate, rig.list, radios.Paths());
+        rig.list.SelectPort(2);
+        ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+        EXPECT_FALSE(rig.port.IsOpen());
+        EXPECT_EQ(rig.list.SelectedPort(), 2);
+        EXPECT_EQ(rig.found.load(), 0);
+    }
+}
+
+TEST(RadioProbe, RequestDuringAPassRunsOneMorePass)
+{
+    Radios radios(3);
+    ASSERT_TRUE(radios.Started());
+    CProbeRig rig;
+    FillPortList(rig.gate, rig.list, radios.Paths());
+    rig.probe.StartProbe();
+    rig.probe.StartProbe(); // the thread is in its first pass: only a request
+    rig.probe.StartProbe(); // requests do not pile up
+    ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+    EXPECT_EQ(rig.probe.PassCount(), 2);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(radios.Handshakes(i), 2) << i;
+}
+
+TEST(RadioProbe, RequestDuringASuccessfulPassWaitsForTheNextStart)
+{
+    Radios radios(1);
+    ASSERT_TRUE(radios.Started());
+    radios.Answering(0);
+    CProbeRig rig;
+    FillPortList(rig.gate, rig.list, radios.Paths());
+    rig.probe.StartProbe();
+    rig.probe.StartProbe();
+    ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+    EXPECT_EQ(rig.probe.PassCount(), 1);
+    EXPECT_EQ(rig.found.load(), 1);
+}
+
+TEST(RadioProbe, ArrivalWhileNoPortIsOpenSelectsAndProbes)
+{
+    Radios radios(3);
+    ASSERT_TRUE(radios.Started());
+    radios.Answering(1);
+    CProbeRig rig;
+    FillPortList(rig.gate, rig.list, {radios.Paths()[0]});
+    const int index = HandlePortArrival(rig.gate, rig.list, rig.port, radios.Paths()[1]);
+    EXPECT_EQ(index, 1);
+    ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+    EXPECT_EQ(rig.list.SelectedPort(), 1);
+    EXPECT_EQ(rig.port.PortName(), radios.Paths()[1]);
+    EXPECT_EQ(rig.found.load(), 1);
+    EXPECT_EQ(radios.Handshakes(0), 0);
+
+    // While a port is open an arrival only adds its name.
+    const int passes = rig.probe.PassCount();
+    EXPECT_EQ(HandlePortArrival(rig.gate, rig.list, rig.port, radios.Paths()[2]), 2);
+    EXPECT_EQ(HandlePortArrival(rig.gate, rig.list, rig.port, radios.Paths()[2]), 2); // again
+    EXPECT_EQ(rig.list.Names(), radios.Paths());
+    EXPECT_EQ(rig.list.SelectedPort(), 1);
+    EXPECT_FALSE(rig.probe.IsRunning());
+    EXPECT_EQ(rig.probe.PassCount(), passes);
+
+    // The open port's device goes away: its reader ends by itself, the entry goes.
+    radios[1].HangUp();
+    for (int i = 0; i < 200 && rig.port.IsOpen(); ++i)
+        std::this_thread::sleep_for(5ms);
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_EQ(rig.closed.load(), 1);
+    EXPECT_TRUE(HandlePortRemoval(rig.gate, rig.list, radios.Paths()[1]));
+    EXPECT_FALSE(HandlePortRemoval(rig.gate, rig.list, radios.Paths()[1]));
+    EXPECT_EQ(rig.list.Names(), (std::vector<std::string>{radios.Paths()[0], radios.Paths()[2]}));
+    EXPECT_EQ(rig.list.SelectedPort(), -1);
+}
+
+// A port whose writes fail on one line, and a radio on another that answers every handshake.
+class CFlakyPort : public CFakeCommPort
+{
+public:
+    using CFakeCommPort::CFakeCommPort;
+    int Write(const std::uint8_t* data, std::uint32_t count, std::uint32_t* written) override
+    {
+        if (PortName() == "mem:broken")
+            throw CErrorSetOutput();
+        const int r = CFakeCommPort::Write(data, count, written);
+        if (CFakeLine* line = CFakeLine::Find(PortName()); line && PortName() == "mem:radio")
+            line->Send({'K', 'T', 'Z', '5', '1', '7'});
+        return r;
+    }
+};
+
+TEST(RadioProbe, FailingHandshakeWriteCountsAsSilent)
+{
+    CFakeLine broken("mem:broken");
+    CFakeLine radio("mem:radio");
+    CProbeRig<CFlakyPort> rig;
+    FillPortList(rig.gate, rig.list, {"mem:radio", "mem:broken"});
+    ASSERT_EQ(rig.list.Names(), (std::vector<std::string>{"mem:broken", "mem:radio"}));
+    rig.probe.StartProbe();
+    ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+    EXPECT_EQ(rig.list.SelectedPort(), 1);
+    EXPECT_EQ(rig.port.PortName(), "mem:radio");
+    EXPECT_EQ(rig.found.load(), 1);
+    EXPECT_EQ(rig.closed.load(), 1);
+}
+
+TEST(RadioProbe, StopEndsAProbeWaitingForTheGate)
+{
+    Radios radios(1);
+    ASSERT_TRUE(radios.Started());
+    auto rig = std::make_unique<CProbeRig<>>();
+    FillPortList(rig->gate, rig->list, radios.Paths());
+    ASSERT_TRUE(rig->gate.Lock(CPortGate::Exclusive, 0));
+    rig->probe.StartProbe();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(rig->probe.IsRunning());
+    // Without the cancellation this would wait the probe's whole 5 s gate time-out.
+    auto stopped = std::async(std::launch::async, [&] { rig->probe.Stop(); });
+    ASSERT_EQ(stopped.wait_for(2s), std::future_status::ready);
+    EXPECT_FALSE(rig->probe.IsRunning());
+    rig->probe.StartProbe(); // ignored after Stop
+    EXPECT_FALSE(rig->probe.IsRunning());
+    rig.reset(); // destruction with everything stopped
+}
+
+TEST(UdevMonitor, StartsAndStopsPromptly)
+{
+    CUdevMonitor monitor;
+    if (!monitor.Start([](PortChange, const SerialPortInfo&) {}))
+        GTEST_SKIP() << "udev cannot be watched here";
+    EXPECT_TRUE(monitor.IsRunning());
+    monitor.Stop();
+    EXPECT_FALSE(monitor.IsRunning());
+    monitor.Stop();
+}
+
+} // namespace
