@@ -67,8 +67,9 @@ Qt::Alignment ParseHorizontalAlign(const QString& value)
 
 CChannelList::CChannelList(QWidget* parent)
     : CControlUI(parent), m_model(new CChannelListModel(this)),
-      m_header(new CChannelListHeader(this)), m_view(new CChannelListView(this))
+      m_header(new CChannelListHeader(this))
 {
+    m_view = new CChannelListView(this);
     // The look of a list without layout attributes.
     m_itemStyle.textColor = QColor(Qt::black);
     m_itemStyle.selectedTextColor = QColor(Qt::black);
@@ -443,6 +444,8 @@ void CChannelList::LayoutGeometry()
 
 void CChannelList::OnBodyGeometry()
 {
+    if (m_view == nullptr)
+        return; // still being constructed
     const int width = m_view->viewport()->width();
     if (width != m_layoutWidth) {
         m_layoutWidth = width;

@@ -122,7 +122,7 @@ private:
 
     CChannelListModel* m_model;
     CChannelListHeader* m_header;
-    CChannelListView* m_view;
+    CChannelListView* m_view = nullptr;
     std::vector<std::unique_ptr<CListChannelElement>> m_rows;
     std::array<QPointer<QWidget>, kMaxColumns> m_editors{};
     int m_editColumn = -1;

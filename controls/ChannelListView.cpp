@@ -8,6 +8,16 @@
 #include <QPainter>
 #include <QScrollBar>
 
+namespace {
+
+// A colour the layout set and that is not fully transparent.
+bool Shows(const QColor& colour)
+{
+    return colour.isValid() && colour.alpha() != 0;
+}
+
+} // namespace
+
 CChannelListView::CChannelListView(CChannelList* list) : QTableView(list), m_list(list)
 {
     setFrameShape(QFrame::NoFrame);
@@ -96,6 +106,9 @@ void CChannelListView::paintEvent(QPaintEvent* event)
     const int selected = m_list->GetCurSel();
     const int bodyWidth = viewport()->width();
     painter.setFont(m_list->GetItemFont());
+    // The body shows the grid's background (white unless the layout gives a colour).
+    const QColor background = m_list->GetBkColor();
+    painter.fillRect(area, Shows(background) ? background : QColor(Qt::white));
 
     const int first = std::max(0, rowAt(area.top()));
     for (int row = first; row < rows; ++row) {
@@ -107,20 +120,20 @@ void CChannelListView::paintEvent(QPaintEvent* event)
         QColor bk = style.bkColor;
         QColor text = style.textColor;
         if (row == m_hotRow) {
-            if (style.hotBkColor.alpha() != 0)
+            if (Shows(style.hotBkColor))
                 bk = style.hotBkColor;
-            if (style.hotTextColor.alpha() != 0)
+            if (Shows(style.hotTextColor))
                 text = style.hotTextColor;
         }
         if (row == selected) {
-            if (style.selectedBkColor.alpha() != 0)
+            if (Shows(style.selectedBkColor))
                 bk = style.selectedBkColor;
-            if (style.selectedTextColor.alpha() != 0)
+            if (Shows(style.selectedTextColor))
                 text = style.selectedTextColor;
         }
-        if (!isEnabled() && style.disabledTextColor.alpha() != 0)
+        if (!isEnabled() && Shows(style.disabledTextColor))
             text = style.disabledTextColor;
-        if (bk.alpha() != 0)
+        if (Shows(bk))
             painter.fillRect(rowRect, bk);
 
         painter.setPen(text);
@@ -138,7 +151,7 @@ void CChannelListView::paintEvent(QPaintEvent* event)
                 painter.drawText(cell, static_cast<int>(style.align) | Qt::TextSingleLine,
                                  cellText);
         }
-        if (style.lineColor.alpha() != 0) {
+        if (Shows(style.lineColor)) {
             painter.setPen(style.lineColor);
             painter.drawLine(0, top + height - 1, bodyWidth - 1, top + height - 1);
             for (int column = 0; column < columns; ++column) {
