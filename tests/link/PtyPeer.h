@@ -50,9 +50,11 @@ public:
             [[maybe_unused]] const auto r = write(m_master, bytes.data(), bytes.size());
             return;
         }
-        for (std::uint8_t b : bytes) {
-            [[maybe_unused]] const auto r = write(m_master, &b, 1);
-            std::this_thread::sleep_for(byteTime);
+        // On a fixed schedule, so that a late wake-up does not stretch the whole burst.
+        const auto start = std::chrono::steady_clock::now();
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            [[maybe_unused]] const auto r = write(m_master, &bytes[i], 1);
+            std::this_thread::sleep_until(start + byteTime * static_cast<long>(i + 1));
         }
     }
 

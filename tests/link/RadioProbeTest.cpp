@@ -201,6 +201,10 @@ TEST(RadioProbe, RequestDuringAPassRunsOneMorePass)
     CProbeRig rig;
     FillPortList(rig.gate, rig.list, radios.Paths());
     rig.probe.StartProbe();
+    // Requests made before the thread took up the first one are the same request.
+    for (int i = 0; i < 1000 && rig.probe.PassCount() == 0; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(rig.probe.PassCount(), 1);
     rig.probe.StartProbe(); // the thread is in its first pass: only a request
     rig.probe.StartProbe(); // requests do not pile up
     ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
