@@ -115,14 +115,6 @@ private:
     int m_closed = 0;
 };
 
-Bytes Pattern(std::size_t size, std::uint8_t seed)
-{
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>(seed + i * 7); // never ESC "HUP" in a row
-    return bytes;
-}
-
 // Opening may race with the peer republishing its pty after a hang-up: retry briefly.
 bool OpenWithRetry(CCommPort& port, const std::string& name)
 {
@@ -132,6 +124,14 @@ bool OpenWithRetry(CCommPort& port, const std::string& name)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+}
+
+Bytes Pattern(std::size_t size, std::uint8_t seed)
+{
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>(seed + i * 7); // never ESC "HUP" in a row
+    return bytes;
 }
 
 void HangUp(CCommPort& port)
@@ -146,7 +146,7 @@ TEST(CommPortWin32, OpensWritesAndReadsTheEcho)
     REQUIRE_ECHO_PORT();
     CRecorder recorder;
     CCommPort port(&recorder);
-    ASSERT_TRUE(port.Open(EchoPort()));
+    ASSERT_TRUE(OpenWithRetry(port, EchoPort()));
     EXPECT_TRUE(port.IsOpen());
     EXPECT_EQ(port.PortName(), EchoPort());
     EXPECT_EQ(port.LastOpenError(), PortOpenError::None);
@@ -171,7 +171,7 @@ TEST(CommPortWin32, OpenWithTheSameNameKeepsTheReader)
     REQUIRE_ECHO_PORT();
     CRecorder recorder;
     CCommPort port(&recorder);
-    ASSERT_TRUE(port.Open(EchoPort()));
+    ASSERT_TRUE(OpenWithRetry(port, EchoPort()));
     ASSERT_TRUE(port.Open(EchoPort()));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(recorder.Started(), 1);
@@ -184,7 +184,7 @@ TEST(CommPortWin32, CloseEndsTheReaderOnceAndClosingAgainDoesNothing)
     REQUIRE_ECHO_PORT();
     CRecorder recorder;
     CCommPort port(&recorder);
-    ASSERT_TRUE(port.Open(EchoPort()));
+    ASSERT_TRUE(OpenWithRetry(port, EchoPort()));
     EXPECT_TRUE(port.Close());
     EXPECT_EQ(recorder.Closed(), 1);
     EXPECT_FALSE(port.IsOpen());
@@ -192,7 +192,7 @@ TEST(CommPortWin32, CloseEndsTheReaderOnceAndClosingAgainDoesNothing)
     EXPECT_TRUE(port.Close());
     EXPECT_EQ(recorder.Closed(), 1);
     // The port can be opened again, exclusively: a second port object cannot share it.
-    ASSERT_TRUE(port.Open(EchoPort()));
+    ASSERT_TRUE(OpenWithRetry(port, EchoPort()));
     CRecorder otherRecorder;
     CCommPort other(&otherRecorder);
     EXPECT_FALSE(other.Open(EchoPort()));
@@ -223,7 +223,7 @@ TEST(CommPortWin32, FailedOpenOfAnotherNameLeavesNoPortOpen)
     REQUIRE_ECHO_PORT();
     CRecorder recorder;
     CCommPort port(&recorder);
-    ASSERT_TRUE(port.Open(EchoPort()));
+    ASSERT_TRUE(OpenWithRetry(port, EchoPort()));
     EXPECT_FALSE(port.Open("COM43"));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(recorder.Closed(), 1);
@@ -256,7 +256,7 @@ TEST_P(CommPortWin32Chunk, DeliversABurstInChunksOfAtMostTheReadSize)
     const ChunkCase& c = GetParam();
     CRecorder recorder;
     CCommPort port(&recorder);
-    ASSERT_TRUE(port.Open(EchoPort()));
+    ASSERT_TRUE(OpenWithRetry(port, EchoPort()));
     port.SetReadChunk(c.readChunk);
 
     const Bytes sent = Pattern(c.burst, static_cast<std::uint8_t>(c.readChunk));
@@ -305,7 +305,11 @@ TEST_P(CommPortWin32Chunk, DeliversABurstInChunksOfAtMostTheReadSize)
 INSTANTIATE_TEST_SUITE_P(ReadSizes, CommPortWin32Chunk,
                          ::testing::Values(ChunkCase{0, 7}, ChunkCase{10, 3}, ChunkCase{10, 10},
                                            ChunkCase{50, 34}, ChunkCase{50, 7}, ChunkCase{4, 10},
-                                           ChunkCase{0, 300}, ChunkCase{1024, 1000}));
+                                           ChunkCase{0, 300}, ChunkCase{1024, 1000}),
+                         [](const ::testing::TestParamInfo<ChunkCase>& param) {
+                             return "chunk" + std::to_string(param.param.readChunk) + "_burst" +
+                                    std::to_string(param.param.burst);
+                         });
 
 TEST(CommPortWin32, HangUpEndsTheReaderOnceAndWritesThenFailWithoutACrash)
 {

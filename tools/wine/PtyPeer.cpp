@@ -5,6 +5,9 @@
 //
 // Each pty lives in a child process that is the leader of its own session and claims the
 // pty as its controlling terminal, so the Wine server can never take it as its own.
+//
+// With --claim PTY it only claims someone else's pty that way (the simulated radio's) and
+// holds it until the line hangs up or it is terminated.
 
 // std
 #include <cerrno>
@@ -104,14 +107,34 @@ int ServeOnePty(const std::string& link)
     }
 }
 
+// Makes `path` the controlling terminal of a new session and waits for the end of the line.
+int Claim(const char* path)
+{
+    if (setsid() < 0)
+        return 2;
+    const int slave = open(path, O_RDWR);
+    if (slave < 0 || ioctl(slave, TIOCSCTTY, 0) != 0) {
+        std::fprintf(stderr, "vorlend-pty-peer: cannot claim %s: %s\n", path, std::strerror(errno));
+        return 2;
+    }
+    std::printf("%s\n", path);
+    std::fflush(stdout);
+    // SIGHUP (the line hung up) and SIGTERM end the process by default.
+    for (;;)
+        pause();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string_view(argv[1]) == "--claim")
+        return Claim(argv[2]);
     if (argc != 2) {
         std::fprintf(stderr,
-                     "usage: %s LINK\n  echoes on a pty published as LINK; "
-                     "ESC HUP hangs up and starts a fresh pty\n",
+                     "usage: %s LINK | --claim PTY\n  echoes on a pty published as LINK; "
+                     "ESC HUP hangs up and starts a fresh pty\n  --claim: holds PTY as the "
+                     "controlling terminal of a new session\n",
                      argv[0]);
         return 2;
     }
