@@ -1,0 +1,258 @@
+#include "MainDlg.h"
+
+// Qt
+#include "LocalTime.h"
+#include "Texts.h"
+#include "controls/ChannelList.h"
+#include "controls/ComboEditUI.h"
+#include "controls/FreqEditUI.h"
+#include "link/PortList.h"
+#include "link/RadioProbe.h"
+#include "model/CellText.h"
+#include "model/SettingsMapping.h"
+#include "model/ToneCode.h"
+#include "resources/AboutDlg.h"
+#include "resources/SkinResources.h"
+#include "toolkit/ButtonUI.h"
+#include "toolkit/ComboUI.h"
+#include "toolkit/LabelUI.h"
+#ifndef _WIN32
+#include "link/UdevMonitor.h"
+#endif
+
+#include <QApplication>
+#include <QIcon>
+
+using DuiLib::CButtonUI;
+using DuiLib::CComboUI;
+using DuiLib::CLabelUI;
+using DuiLib::TNotifyUI;
+
+namespace {
+
+constexpr int kFrequencyMaxChars = 9;
+
+const QColor kActiveBorder = QColor::fromRgba(0xFF1883D7);
+const QColor kInactiveBorder = QColor::fromRgba(0xFFAAAAAA);
+const QColor kActiveTitle = QColor::fromRgba(0xFF1E1E1E);
+const QColor kInactiveTitle = QColor::fromRgba(0xFF96A0AB);
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+CMainDlg::CMainDlg(std::unique_ptr<IUserPrompts> prompts)
+    : m_prompts(prompts ? std::move(prompts) : std::make_unique<CQtUserPrompts>()), m_uiCalls(this),
+      m_protocol(m_engineHost), m_port(this)
+{
+    m_port.SetReadChunk(CRadioProtocol::kProbeReadChunk);
+    setWindowTitle(Utf8(Texts::kWindowTitle));
+
+    AddNotifyEntry(QStringLiteral("click"), QStringLiteral("btnRead"),
+                   [this](TNotifyUI&) { StartRead(); });
+    AddNotifyEntry(QStringLiteral("click"), QStringLiteral("btnWrite"),
+                   [this](TNotifyUI&) { StartWrite(); });
+    AddNotifyEntry(QStringLiteral("click"), QStringLiteral("tolOpen"),
+                   [this](TNotifyUI&) { OpenDataFile(); });
+    AddNotifyEntry(QStringLiteral("click"), QStringLiteral("tolSave"),
+                   [this](TNotifyUI&) { SaveDataFile(); });
+    AddNotifyEntry(QStringLiteral("click"), QStringLiteral("tolRead"),
+                   [this](TNotifyUI&) { StartRead(); });
+    AddNotifyEntry(QStringLiteral("click"), QStringLiteral("tolWrite"),
+                   [this](TNotifyUI&) { StartWrite(); });
+    AddNotifyEntry(QStringLiteral("click"), QStringLiteral("tolAbout"),
+                   [this](TNotifyUI&) { ShowAbout(); });
+    AddNotifyEntry(QStringLiteral("itemselect"), QStringLiteral("cboCOM"),
+                   [this](TNotifyUI& msg) { OnPortSelected(static_cast<int>(msg.wParam)); });
+}
+
+CMainDlg::~CMainDlg()
+{
+    ShutDown();
+}
+
+QString CMainDlg::GetWindowClassName() const
+{
+    return QStringLiteral("CMainDlg");
+}
+
+QString CMainDlg::GetSkinFolder() const
+{
+    return {};
+}
+
+QString CMainDlg::GetSkinFile() const
+{
+    return QStringLiteral("Skin.xml");
+}
+
+DuiLib::UILIB_RESOURCETYPE CMainDlg::GetResourceType() const
+{
+    return DuiLib::UILIB_ZIPRESOURCE;
+}
+
+QString CMainDlg::GetResourceID() const
+{
+    return QStringLiteral("135");
+}
+
+QWidget* CMainDlg::CreateControl(const QString& className, QWidget* parent)
+{
+    if (className == QLatin1String("ChannelList")) {
+        m_channelList = new CChannelList(parent);
+        return m_channelList;
+    }
+    return nullptr;
+}
+
+void CMainDlg::InitWindow()
+{
+    setWindowIcon(vorlend::WindowIcon());
+
+    m_cboCOM = FindControl<CComboUI>(QStringLiteral("cboCOM"));
+    const auto& fields = SettingsFields();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        m_settingsCombos[i] = FindControl<CComboUI>(QString::fromLatin1(fields[i].comboName));
+    m_title = FindControl<CLabelUI>(QStringLiteral("title"));
+    m_labPort = FindControl<CLabelUI>(QStringLiteral("LabPort"));
+    m_labTime = FindControl<CLabelUI>(QStringLiteral("LabTime"));
+
+    if (m_channelList == nullptr) {
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return;
+    }
+    SetPortLabel(QString());
+
+    for (int i = 0; i < kChannelCount; ++i)
+        m_channelList->Add(std::make_unique<CListChannelElement>());
+    InstallColumnEditors();
+    FillDefaultTexts();
+    FillPortList();
+    SetTimer(TIMER_CLOCK, 1000);
+}
+
+void CMainDlg::InstallColumnEditors()
+{
+    for (int column : {kColRxFreq, kColTxFreq}) {
+        auto* editor = new CFreqEditUI;
+        editor->SetMaxChar(kFrequencyMaxChars);
+        m_channelList->SetColumnEditor(column, editor);
+    }
+    for (int column : {kColRxCode, kColTxCode}) {
+        auto* editor = new CComboEditUI;
+        for (const std::string& text : ToneTextTable())
+            editor->AddItem(QString::fromStdString(text));
+        m_channelList->SetColumnEditor(column, editor);
+    }
+    const char* const choices[3][2] = {
+        {kPowerHigh, kPowerLow}, {kWidthWide, kWidthNarrow}, {kScanNo, kScanYes}};
+    for (int i = 0; i < 3; ++i) {
+        auto* editor = new CComboUI;
+        for (const char* text : choices[i])
+            editor->AddItem(Utf8(text));
+        m_channelList->SetColumnEditor(kColPower + i, editor);
+    }
+}
+
+void CMainDlg::FillDefaultTexts()
+{
+    const auto rows = DefaultChannelTexts();
+    const int count = std::min<int>(m_channelList->GetCount(), kChannelCount);
+    for (int row = 0; row < count; ++row) {
+        CListChannelElement* element = m_channelList->GetItemAt(row);
+        for (int column = 1; column <= 7; ++column)
+            element->SetCellText(column, QString::fromStdString(rows[row][column - 1]));
+    }
+}
+
+void CMainDlg::SetPortLabel(const QString& portName)
+{
+    if (m_labPort == nullptr)
+        return;
+    const QString state = portName.isEmpty() ? Utf8(Texts::kDisconnected) : portName;
+    m_labPort->SetText(QStringLiteral("%1:%2").arg(Utf8(Texts::kCurrentPort), state));
+}
+
+bool CMainDlg::OnKeyDown(int key)
+{
+    const char* button = key == Qt::Key_F11 ? "btnRead" : key == Qt::Key_F12 ? "btnWrite" : nullptr;
+    if (button == nullptr)
+        return false;
+    if (auto* control = FindControl<CButtonUI>(QString::fromLatin1(button)))
+        control->Activate();
+    return true;
+}
+
+void CMainDlg::OnNcActivate(bool active)
+{
+    if (auto* root = GetRoot())
+        root->SetBorderColor(active ? kActiveBorder : kInactiveBorder);
+    if (m_title != nullptr)
+        m_title->SetTextColor(active ? kActiveTitle : kInactiveTitle);
+}
+
+qintptr CMainDlg::HandleCustomMessage(unsigned msg, quintptr wParam, qintptr /*lParam*/,
+                                      bool& handled)
+{
+    handled = true;
+    switch (msg) {
+    case DuiLib::UIMSG_TIMER:
+        if (wParam != TIMER_CLOCK) {
+            handled = false;
+            return 0;
+        }
+        if (m_labTime != nullptr)
+            m_labTime->SetText(FormatLocalTime("%c"));
+        return 0;
+    case WM_PORT_CLOSED:
+        SetPortLabel(QString());
+        return 0;
+    case WM_RADIO_FOUND: {
+        const bool locked = m_gate.Lock(CPortGate::Shared, 500);
+        SetPortLabel(m_cboCOM != nullptr ? m_cboCOM->GetText() : QString());
+        if (locked)
+            m_gate.Unlock();
+        return 0;
+    }
+    default:
+        handled = false;
+        return 0;
+    }
+}
+
+void CMainDlg::ShowSettings(const std::uint8_t* frame)
+{
+    const auto& fields = SettingsFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (m_settingsCombos[i] != nullptr)
+            m_settingsCombos[i]->SelectItem(SelectionFromByte(fields[i], frame[fields[i].offset]));
+    }
+}
+
+void CMainDlg::CollectSettings(std::uint8_t* frame)
+{
+    const auto& fields = SettingsFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const int index = m_settingsCombos[i] != nullptr ? m_settingsCombos[i]->GetCurSel() : -1;
+        frame[fields[i].offset] = ByteFromSelection(fields[i], index);
+    }
+}
+
+void CMainDlg::ShowAbout()
+{
+    vorlend::CAboutDlg about(this);
+    about.DoModal();
+}
+
+void CMainDlg::Message(IUserPrompts::Icon icon, const QString& text)
+{
+    m_prompts->Message(this, icon, text, Utf8(Texts::kWindowTitle));
+}
+
+void CMainDlg::OnFinalMessage()
+{
+    ShutDown();
+}

@@ -1,0 +1,150 @@
+#pragma once
+
+// Qt
+
+// std
+#include "UiThreadCall.h"
+#include "UserPrompts.h"
+#include "link/CommPort.h"
+#include "link/PortGate.h"
+#include "link/RadioProtocol.h"
+#include "toolkit/WindowImplBase.h"
+
+#include <atomic>
+#include <memory>
+
+class CChannelList;
+class CPortListMirror;
+class CRadioProbe;
+class CUdevMonitor;
+
+namespace DuiLib {
+class CComboUI;
+class CLabelUI;
+} // namespace DuiLib
+namespace vorlend {
+class CProgressDlg;
+} // namespace vorlend
+
+// Messages the radio link sends or posts to the main window.
+enum : unsigned
+{
+    WM_CHANNEL_RECEIVED = DuiLib::UIMSG_USER + 1001,
+    WM_SETTINGS_RECEIVED = DuiLib::UIMSG_USER + 1002,
+    WM_SETTINGS_REQUEST = DuiLib::UIMSG_USER + 1003,
+    WM_PORT_CLOSED = DuiLib::UIMSG_USER + 1004,
+    WM_RADIO_FOUND = DuiLib::UIMSG_USER + 1005,
+};
+
+inline constexpr unsigned TIMER_CLOCK = 3026;
+
+// The one main window: built from the skin, it wires the controls, reads and writes the radio
+// through its serial port and the protocol engine, opens and saves data files and keeps the
+// port list with the radio probe.
+class CMainDlg : public DuiLib::WindowImplBase, public ICommPortProcess
+{
+    Q_OBJECT
+
+public:
+    // Prompts: message boxes and file dialogs (Qt's when null).
+    explicit CMainDlg(std::unique_ptr<IUserPrompts> prompts = nullptr);
+    ~CMainDlg() override;
+
+    // The window's commands, as the toolbar, the buttons and F11/F12 run them.
+    void StartRead();
+    void StartWrite();
+    void OpenDataFile();
+    void SaveDataFile();
+    void ShowAbout();
+    // Requests a radio probe (the port combo's "itemselect" and start-up run it).
+    void StartProbe();
+
+    // Settings combos from/into a settings frame (offsets from the frame's first byte).
+    void ShowSettings(const std::uint8_t* frame);
+    void CollectSettings(std::uint8_t* frame);
+
+    [[nodiscard]] CChannelList* GetChannelList() const { return m_channelList; }
+    [[nodiscard]] CCommPort& GetPort() { return m_port; }
+    [[nodiscard]] CRadioProtocol& GetProtocol() { return m_protocol; }
+    // The progress dialog while an operation runs, else null.
+    [[nodiscard]] vorlend::CProgressDlg* GetProgressDialog() const { return m_progress; }
+
+    // ICommPortProcess, on the port's reader thread.
+    void OnReceive(const std::uint8_t* bytes, std::uint32_t count) override;
+    void OnClosed() override;
+
+    // Stops the probe, the device monitor and the port's reader before the window goes.
+    void ShutDown();
+
+protected:
+    QString GetWindowClassName() const override;
+    QString GetSkinFolder() const override;
+    QString GetSkinFile() const override;
+    DuiLib::UILIB_RESOURCETYPE GetResourceType() const override;
+    QString GetResourceID() const override;
+    QWidget* CreateControl(const QString& className, QWidget* parent) override;
+    void InitWindow() override;
+    void OnFinalMessage() override;
+    bool OnKeyDown(int key) override;
+    void OnNcActivate(bool active) override;
+    qintptr HandleCustomMessage(unsigned msg, quintptr wParam, qintptr lParam,
+                                bool& handled) override;
+
+private:
+    // What the protocol engine asks of the window, mostly from the port's reader thread.
+    class CEngineHost final : public IRadioProtocolHost
+    {
+    public:
+        explicit CEngineHost(CMainDlg& window) : m_window(window) {}
+        ChannelRecord RowRecord(int row) override;
+        void ChannelReceived(int row, const ChannelRecord& record) override;
+        void SettingsReceived(const std::uint8_t* frame, std::uint32_t count) override;
+        void CollectSettings(std::uint8_t* frame) override;
+        void StepProgress() override;
+        void EndOperation(int result) override;
+        int WritePort(const std::uint8_t* data, std::uint32_t count) override;
+
+    private:
+        CMainDlg& m_window;
+    };
+
+    void RunOperation(bool isRead);
+    void ReportOperation(bool isRead, int result);
+    [[nodiscard]] QString PortOpenFailureText() const;
+    void SetPortLabel(const QString& portName);
+    void FillDefaultTexts();
+    void InstallColumnEditors();
+    void FillPortList();
+    // Makes the combo's entries those of the port list mirror, keeping the selection's entry.
+    void SyncPortCombo();
+    void OnPortSelected(int index);
+    void OnPortDeviceChange(bool arrival, const std::string& name);
+    void Message(IUserPrompts::Icon icon, const QString& text);
+
+    std::unique_ptr<IUserPrompts> m_prompts;
+    CUiThreadCall m_uiCalls;
+    CEngineHost m_engineHost{*this};
+    CPortGate m_gate;
+    CRadioProtocol m_protocol;
+    CCommPort m_port;
+    std::unique_ptr<CPortListMirror> m_portList;
+    std::unique_ptr<CRadioProbe> m_probe;
+#ifndef _WIN32
+    std::unique_ptr<CUdevMonitor> m_monitor;
+#endif
+    std::atomic<bool> m_shuttingDown{false};
+
+    // Controls of the layout, owned by the window's control tree.
+    CChannelList* m_channelList = nullptr;
+    DuiLib::CComboUI* m_cboCOM = nullptr;
+    DuiLib::CComboUI* m_settingsCombos[7] = {};
+    DuiLib::CLabelUI* m_title = nullptr;
+    DuiLib::CLabelUI* m_labPort = nullptr;
+    DuiLib::CLabelUI* m_labTime = nullptr;
+
+    // The progress dialog of the operation under way; lives on RunOperation's stack.
+    vorlend::CProgressDlg* m_progress = nullptr;
+    // Set while the window itself moves the port combo's selection to follow the probe, whose
+    // choice needs no new probe.
+    bool m_selectingFromProbe = false;
+};

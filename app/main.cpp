@@ -1,0 +1,57 @@
+// Entry point: one copy per user, the user's locale and decimal separator, the main window.
+
+// Qt
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+// std
+#include "MainDlg.h"
+#include "SingleInstance.h"
+#include "Texts.h"
+#include "model/DecimalSeparator.h"
+#include "resources/SkinResources.h"
+
+#include <clocale>
+#include <locale>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vorlend"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(Texts::kWindowTitle));
+
+    // Qt's own dialogs (file dialogs, their overwrite question) in the user's language.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    CSingleInstance instance(QString::fromLatin1(Texts::kInstanceKey));
+    if (!instance.TryBecomePrimary())
+        return 0;
+
+    // Numbers, the clock and month names follow the user's settings from here on.
+    std::setlocale(LC_ALL, "");
+    try {
+        std::locale::global(std::locale(""));
+    } catch (const std::runtime_error&) {
+        // A user locale the C++ library does not know: the C runtime's locale still applies.
+    }
+    ApplyDecimalSeparator(LocaleDecimalSeparator());
+
+    vorlend::RegisterBuiltinResources();
+    auto* window = new CMainDlg;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    instance.SetActivationHandler([window] {
+        window->showNormal();
+        window->raise();
+        window->activateWindow();
+    });
+    window->Create(QString::fromUtf8(Texts::kWindowTitle));
+    window->CenterWindow();
+    window->show();
+    QApplication::exec();
+    return 0;
+}
