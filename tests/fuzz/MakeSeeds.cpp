@@ -3,6 +3,7 @@
 
 #include "file/Crc16.h"
 #include "file/KtFile.h"
+#include "link/RadioProtocol.h"
 #include "model/CellText.h"
 #include "model/DecimalSeparator.h"
 #include "model/ToneCode.h"
@@ -186,6 +187,119 @@ void FrequencySeeds(const fs::path& root)
     ApplyDecimalSeparator(',');
 }
 
+// A script for the protocol target (see FuzzProtocol.cpp): the 16 row records, then actions.
+class CProtocolScript
+{
+public:
+    CProtocolScript()
+    {
+        for (int i = 0; i < kChannelCount * 24; ++i)
+            m_bytes.push_back(static_cast<std::uint8_t>(i * 7 + 1));
+    }
+    CProtocolScript& Start(bool isRead, std::uint8_t port = 0, std::uint8_t failAt = 0)
+    {
+        return Add({0, static_cast<std::uint8_t>(isRead), port, failAt});
+    }
+    CProtocolScript& Deliver(const Bytes& bytes)
+    {
+        Add({1, static_cast<std::uint8_t>(bytes.size())});
+        return Add(bytes);
+    }
+    CProtocolScript& Identify() { return Add({3, 0}); }
+    // `count` correct answers; each channel or settings reply takes 28 payload bytes.
+    CProtocolScript& Good(int count)
+    {
+        Add({4, static_cast<std::uint8_t>(count)});
+        for (int i = 0; i < count * 28; ++i)
+            m_bytes.push_back(static_cast<std::uint8_t>(0x30 + i % 64));
+        return *this;
+    }
+    CProtocolScript& Damaged(std::uint8_t index, std::uint8_t value, std::uint8_t length)
+    {
+        Add({5});
+        for (int i = 0; i < 28; ++i)
+            m_bytes.push_back(static_cast<std::uint8_t>(i));
+        return Add({index, value, length});
+    }
+    CProtocolScript& Tick() { return Add({6}); }
+    CProtocolScript& EndDialog() { return Add({7, 1}); }
+    const Bytes& bytes() const { return m_bytes; }
+
+private:
+    CProtocolScript& Add(const Bytes& b)
+    {
+        m_bytes.insert(m_bytes.end(), b.begin(), b.end());
+        return *this;
+    }
+    Bytes m_bytes;
+};
+
+void ProtocolSeeds(const fs::path& root)
+{
+    CSeedFolder seeds(root, "protocol");
+    const auto ident = CRadioProtocol::kIdentification;
+    seeds.Add("read", CProtocolScript().Start(true).Identify().Good(18).EndDialog().bytes());
+    seeds.Add("write", CProtocolScript().Start(false).Identify().Good(18).EndDialog().bytes());
+    seeds.Add("read-then-write", CProtocolScript()
+                                     .Start(true)
+                                     .Identify()
+                                     .Good(18)
+                                     .EndDialog()
+                                     .Start(false)
+                                     .Identify()
+                                     .Good(18)
+                                     .EndDialog()
+                                     .bytes());
+    seeds.Add("read-stalls",
+              CProtocolScript().Start(true).Identify().Good(6).Tick().Tick().EndDialog().bytes());
+    seeds.Add("write-stalls",
+              CProtocolScript().Start(false).Identify().Good(9).Tick().Tick().EndDialog().bytes());
+    seeds.Add("no-answer", CProtocolScript().Start(true).Tick().EndDialog().bytes());
+    seeds.Add(
+        "ident-midway",
+        CProtocolScript().Start(true).Identify().Good(8).Identify().Good(18).EndDialog().bytes());
+    seeds.Add("wrong-block", CProtocolScript()
+                                 .Start(true)
+                                 .Identify()
+                                 .Good(4)
+                                 .Damaged(2, 9, 34)
+                                 .Good(14)
+                                 .EndDialog()
+                                 .bytes());
+    seeds.Add("settings-without-05", CProtocolScript()
+                                         .Start(true)
+                                         .Identify()
+                                         .Good(17)
+                                         .Damaged(1, 0, 34)
+                                         .Tick()
+                                         .Tick()
+                                         .EndDialog()
+                                         .bytes());
+    seeds.Add("short-replies", CProtocolScript()
+                                   .Start(true)
+                                   .Identify()
+                                   .Good(3)
+                                   .Damaged(0, 'W', 3)
+                                   .Damaged(0, 'W', 1)
+                                   .Good(4)
+                                   .bytes());
+    seeds.Add("port-fails",
+              CProtocolScript().Start(false, 250, 5).Identify().Good(10).EndDialog().bytes());
+    seeds.Add(
+        "port-cancels",
+        CProtocolScript().Start(true, 210).Identify().Good(5).Tick().Tick().EndDialog().bytes());
+    seeds.Add("handshake-fails", CProtocolScript().Start(true, 250, 0).EndDialog().bytes());
+    seeds.Add("probe-answer", CProtocolScript().Identify().Deliver({0x06}).bytes());
+    seeds.Add("noise", CProtocolScript()
+                           .Start(false)
+                           .Deliver({0x00, 0x13, 0xFE, 0x55, 0xAA, 0x06})
+                           .Deliver(Bytes(ident.begin(), ident.end()))
+                           .Good(2)
+                           .Deliver({'W', 0x05, 0x00, 0x20})
+                           .Good(20)
+                           .bytes());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -198,5 +312,6 @@ int main(int argc, char** argv)
     KtSeeds(root);
     ToneSeeds(root);
     FrequencySeeds(root);
+    ProtocolSeeds(root);
     return 0;
 }
