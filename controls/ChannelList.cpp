@@ -13,6 +13,7 @@
 #include "toolkit/SkinStyle.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 using namespace DuiLib;
@@ -84,6 +85,16 @@ CChannelList::CChannelList(QWidget* parent)
     UpdateRowHeight();
     // An open editor follows its column while the user drags a header edge.
     connect(m_header, &QHeaderView::sectionResized, this, [this] { PlaceEditor(); });
+    // However the selected row changes (click, arrow keys), it comes into view and the window
+    // hears of it.
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                EnsureVisible(current.row());
+                m_view->viewport()->update();
+                if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
+                    manager->SendNotify(this, QStringLiteral("itemselect"), current.row(),
+                                        previous.row());
+            });
 }
 
 CChannelList::~CChannelList()
@@ -184,11 +195,8 @@ void CChannelList::SelectItem(int index)
 {
     if (index < 0 || index >= GetCount() || index == GetCurSel())
         return;
-    const int old = GetCurSel();
     m_view->selectRow(index);
     m_view->viewport()->update();
-    if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
-        manager->SendNotify(this, QStringLiteral("itemselect"), index, old);
 }
 
 void CChannelList::EnsureVisible(int index)
@@ -265,6 +273,9 @@ void CChannelList::SetColumnEditor(int column, QWidget* editor)
     }
     slot = editor;
     m_hooked[static_cast<std::size_t>(column)] = false;
+    if (qobject_cast<CComboUI*>(editor) != nullptr &&
+        qobject_cast<CComboEditUI*>(editor) == nullptr)
+        editor->installEventFilter(this);
     // Hidden until a click opens it over a cell.
     editor->hide();
     editor->setParent(m_view->viewport());
@@ -296,6 +307,22 @@ QWidget* CChannelList::GetColumnEditor(int column) const
     return m_editors[static_cast<std::size_t>(column)];
 }
 
+bool CChannelList::eventFilter(QObject* watched, QEvent* event)
+{
+    // The second press of a double click on a two-choice cell lands on the combo the first
+    // press just showed; like a double click on a combo, it does not open the list.
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (m_openClock.isValid() && m_openClock.elapsed() < QApplication::doubleClickInterval() &&
+            (mouse->globalPosition().toPoint() - m_openPoint).manhattanLength() <=
+                QApplication::startDragDistance()) {
+            m_openClock.invalidate();
+            return true;
+        }
+    }
+    return CControlUI::eventFilter(watched, event);
+}
+
 bool CChannelList::IsComboEditor(const QWidget* editor)
 {
     const auto* control = dynamic_cast<const IControlUI*>(editor);
@@ -314,6 +341,8 @@ QString CChannelList::EditorText(const QWidget* editor)
 
 void CChannelList::OnRowButtonDown(int row, const QPoint& bodyPoint)
 {
+    m_openClock.start();
+    m_openPoint = GetBody()->mapToGlobal(bodyPoint);
     SelectItem(row);
     int column = -1;
     for (int c = 0; c < GetColumnCount(); ++c) {

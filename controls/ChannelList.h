@@ -1,6 +1,7 @@
 #pragma once
 
 // Qt
+#include <QElapsedTimer>
 #include <QPointer>
 
 // std
@@ -99,6 +100,7 @@ public:
     [[nodiscard]] QFont GetItemFont() const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -129,6 +131,9 @@ private:
     int m_editRow = -1;
     int m_committing = 0; // > 0 while a commit runs; its own focus moves are not commits
     int m_layoutWidth = -1;
+    // When and where the last cell was opened, to tell a double click's second press.
+    QElapsedTimer m_openClock;
+    QPoint m_openPoint;
     std::array<bool, kMaxColumns> m_hooked{};
     QMargins m_inset;
     ItemStyle m_itemStyle;

@@ -63,6 +63,8 @@ private Q_SLOTS:
     void clickFromOpenEditorCommitsFirst();
     void editorFollowsScrollAndColumnResize();
     void editingKeepsUninterpretedBytes();
+    void doubleClickOnCells();
+    void arrowKeysMoveSelectedRow();
     void renderMidEdit();
 };
 
@@ -449,6 +451,46 @@ void TestChannelList::editingKeepsUninterpretedBytes()
     record.setWidth(0);
     QVERIFY(after == record);
     QCOMPARE(after.power(), std::uint8_t(0x01));
+}
+
+void TestChannelList::doubleClickOnCells()
+{
+    CGridFixture f;
+    QVERIFY(f.ShowActive());
+    // On a frequency cell the second click lands on the editor and opens its typing window.
+    f.ClickCell(2, 2);
+    f.ClickCell(2, 2);
+    QVERIFY(f.txFreq->GetEditWindow() != nullptr);
+    QCOMPARE(f.txFreq->GetEditWindow()->selectedText(), f.Cell(2, 2));
+    // On a two-choice cell it only shows the combo; a later press opens the list.
+    f.ClickCell(2, 6);
+    f.ClickCell(2, 6);
+    QVERIFY(f.width->isVisible());
+    QVERIFY(!f.width->IsDroppedDown());
+    QCOMPARE(f.log.Count(QStringLiteral("dropdown"), f.width), 0);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    f.ClickCell(2, 6);
+    QVERIFY(f.width->IsDroppedDown());
+    f.width->hidePopup();
+}
+
+void TestChannelList::arrowKeysMoveSelectedRow()
+{
+    CGridFixture f(200);
+    QVERIFY(f.ShowActive());
+    f.ClickCell(0, 0);
+    QCOMPARE(f.list->GetCurSel(), 0);
+    QWidget* view = f.list->GetBody()->parentWidget();
+    QVERIFY(view->hasFocus());
+    f.log.Clear();
+    for (int i = 0; i < 12; ++i)
+        QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(f.list->GetCurSel(), 12);
+    QCOMPARE(f.log.Count(QStringLiteral("itemselect"), f.list), 12);
+    // The selected row is scrolled into view.
+    const QRect cell = f.list->GetCellRect(12, 0);
+    QVERIFY(cell.top() >= 0);
+    QVERIFY(cell.bottom() < f.list->GetBody()->height());
 }
 
 void TestChannelList::renderMidEdit()
