@@ -1,0 +1,469 @@
+// The whole program as a user meets it: the main window built from the embedded skin, the
+// simulated radio on a pseudo-terminal, keys, the toolbar, files.
+
+// Qt
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// std
+#include "FakePrompts.h"
+#include "app/MainDlg.h"
+#include "app/Texts.h"
+#include "controls/ChannelList.h"
+#include "file/KtFile.h"
+#include "model/CellText.h"
+#include "model/DecimalSeparator.h"
+#include "model/SettingsMapping.h"
+#include "resources/SkinResources.h"
+#include "toolkit/ComboUI.h"
+#include "toolkit/LabelUI.h"
+#include "tools/simradio/SimRadio.h"
+
+#include <memory>
+#include <random>
+
+namespace {
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// A radio image that exercises every corner of the records: DCS codes of both polarities,
+// power/width/scan bytes other than 00 and FF, bytes 15..23 in use, settings out of range.
+RadioImage RichImage()
+{
+    RadioImage image;
+    std::mt19937 random(17);
+    for (int i = 0; i < kChannelCount; ++i) {
+        ChannelRecord& record = image.channels[i];
+        record.setRxHz(400012500u + 250000u * static_cast<std::uint32_t>(i));
+        record.setTxHz(410025000u + 125000u * static_cast<std::uint32_t>(i));
+        record.setRxTone(i % 3 == 0 ? 0x2017 : i % 3 == 1 ? 0xA2F2 : 1273);
+        record.setTxTone(i % 2 == 0 ? 0xFFFF : 0x2000 + 0x1A5);
+        record.setPower(i % 2 == 0 ? 0x01 : 0x00);
+        record.setWidth(i % 4 == 0 ? 0x7F : 0x00);
+        record.setScan(i % 5 == 0 ? 0x00 : 0x33);
+        for (std::size_t b = 15; b < 24; ++b)
+            record.bytes[b] = static_cast<std::uint8_t>(random());
+    }
+    auto& s = image.settings.bytes;
+    s[4] = 1;     // battery saving on
+    s[10] = 0x55; // not ours: written back as zero
+    s[14] = 12;   // squelch past the last entry: "9"
+    s[15] = 90;   // time-out between entries: "60"
+    s[16] = 2;
+    s[17] = 2;
+    s[18] = 1;
+    s[19] = 0;
+    return image;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsWithDefaultsAndFindsTheRadio();
+    void f11ReadsEveryRowAndTheSettings();
+    void f12WritesTheRowsAndNormalisedSettings();
+    void toolbarAndButtonStartTheSameRead();
+    void silentRadioAndStalledRadioGiveTheirMessages();
+    void hangUpDuringAWriteEndsCleanly();
+    void noPortSelectedSaysCheckTheCable();
+    void saveAndOpenRoundTripByteExact();
+    void badFilesLeaveTheGridAlone();
+    void keysOnlyActivateVisibleEnabledButtons();
+    void activationColoursFollowTheWindow();
+    void secondCopyRaisesTheFirstAndEnds();
+
+private:
+    void CreateWindow();
+    [[nodiscard]] QString LastMessage() const;
+    [[nodiscard]] RadioImage GridImage() const;
+    void PressKey(int key);
+
+    std::unique_ptr<CSimRadio> m_radio;
+    CFakePrompts::State m_prompts;
+    CMainDlg* m_window = nullptr;
+    QTemporaryDir m_dir;
+};
+
+void MainWindowTest::initTestCase()
+{
+    vorlend::RegisterBuiltinResources();
+    ApplyDecimalSeparator(',');
+}
+
+void MainWindowTest::init()
+{
+    m_prompts = {};
+    m_radio = std::make_unique<CSimRadio>(RichImage());
+    QVERIFY2(m_radio->Start(), m_radio->Error().c_str());
+    qputenv("VORLEND_SERIAL_PORTS", QByteArray::fromStdString(m_radio->SlavePath()));
+    CreateWindow();
+}
+
+void MainWindowTest::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    m_radio.reset();
+}
+
+void MainWindowTest::CreateWindow()
+{
+    m_window = new CMainDlg(std::make_unique<CFakePrompts>(m_prompts));
+    QVERIFY(m_window->Create(Utf8(Texts::kWindowTitle)));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+QString MainWindowTest::LastMessage() const
+{
+    return m_prompts.messages.empty() ? QString() : m_prompts.messages.back().text;
+}
+
+RadioImage MainWindowTest::GridImage() const
+{
+    RadioImage image;
+    for (int row = 0; row < kChannelCount; ++row)
+        image.channels[row] = m_window->GetChannelList()->GetItemAt(row)->GetChannelRecord();
+    return image;
+}
+
+void MainWindowTest::PressKey(int key)
+{
+    // Keys go where the keyboard focus is, as a person's keys do.
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr || target->window() != m_window)
+        target = m_window;
+    QTest::keyClick(target, static_cast<Qt::Key>(key));
+}
+
+void MainWindowTest::startsWithDefaultsAndFindsTheRadio()
+{
+    // Before the probe's answer is handled, the port is shown disconnected.
+    auto* portLabel = m_window->FindControl<DuiLib::CLabelUI>(QStringLiteral("LabPort"));
+    QVERIFY(portLabel != nullptr);
+
+    CChannelList* grid = m_window->GetChannelList();
+    QCOMPARE(grid->GetCount(), 16);
+    QCOMPARE(grid->GetItemAt(0)->GetText(kColRxFreq), QStringLiteral("433,07500"));
+    QCOMPARE(grid->GetItemAt(15)->GetText(kColTxFreq), QStringLiteral("433,45000"));
+    QCOMPARE(grid->GetItemAt(8)->GetText(kColRxCode), QStringLiteral("123,1"));
+    QCOMPARE(grid->GetItemAt(5)->GetText(kColTxCode), QStringLiteral("88,5"));
+    QCOMPARE(grid->GetItemAt(3)->GetText(kColRxCode), Utf8("Нет"));
+    for (int row = 0; row < 16; ++row) {
+        const ChannelRecord record = grid->GetItemAt(row)->GetChannelRecord();
+        QCOMPARE(record.rxHz(), 433075000u + 25000u * static_cast<std::uint32_t>(row));
+        QCOMPARE(record.power(), std::uint8_t{0xFF});
+    }
+    for (const SettingsField& field : SettingsFields()) {
+        auto* combo = m_window->FindControl<DuiLib::CComboUI>(QString::fromLatin1(field.comboName));
+        QVERIFY2(combo != nullptr, field.comboName);
+        QCOMPARE(combo->GetCurSel(), field.defaultIndex);
+    }
+
+    const QString port = QString::fromStdString(m_radio->SlavePath());
+    QTRY_COMPARE_WITH_TIMEOUT(portLabel->GetText(), Utf8("Текущий порт:") + port, 2000);
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QCOMPARE(cboCOM->GetText(), port);
+    QVERIFY(m_window->GetPort().IsOpen());
+    // The probe only handshakes: the radio is never acknowledged.
+    QVERIFY(m_prompts.messages.empty());
+}
+
+void MainWindowTest::f11ReadsEveryRowAndTheSettings()
+{
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kReadDone));
+    QCOMPARE(m_prompts.messages.back().caption, Utf8(Texts::kWindowTitle));
+    QVERIFY(m_prompts.messages.back().icon == IUserPrompts::Icon::Information);
+
+    const RadioImage expected = RichImage();
+    for (int row = 0; row < kChannelCount; ++row)
+        QCOMPARE(GridImage().channels[row].bytes, expected.channels[row].bytes);
+    CChannelList* grid = m_window->GetChannelList();
+    QCOMPARE(grid->GetItemAt(0)->GetText(kColRxCode), QStringLiteral("023N"));
+    QCOMPARE(grid->GetItemAt(1)->GetText(kColRxCode), QStringLiteral("754I"));
+    QCOMPARE(grid->GetItemAt(0)->GetText(kColPower), Utf8("Высокая")); // 0x01 is high
+    QCOMPARE(m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboTOT"))->GetText(),
+             QStringLiteral("60"));
+    QCOMPARE(m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboSQLev"))->GetText(),
+             QStringLiteral("9"));
+    QCOMPARE(m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboPF2"))->GetCurSel(), 1);
+    QVERIFY(m_window->GetProgressDialog() == nullptr);
+}
+
+void MainWindowTest::f12WritesTheRowsAndNormalisedSettings()
+{
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kReadDone));
+    // An edited cell changes only its field; the radio gets every other byte as it was.
+    m_window->GetChannelList()->GetItemAt(2)->SetCellText(kColTxFreq, QStringLiteral("446,00625"));
+    m_radio->SetImage(RadioImage{});
+
+    PressKey(Qt::Key_F12);
+    QCOMPARE(LastMessage(), Utf8(Texts::kWriteDone));
+    const RadioImage written = m_radio->Image();
+    RadioImage expected = RichImage();
+    expected.channels[2].setTxHz(446006250);
+    for (int row = 0; row < kChannelCount; ++row)
+        QCOMPARE(written.channels[row].bytes, expected.channels[row].bytes);
+    const auto& s = written.settings.bytes;
+    for (std::size_t offset = 4; offset < s.size(); ++offset) {
+        std::uint8_t want = 0;
+        switch (offset) {
+        case 4:
+            want = 1;
+            break;
+        case 14:
+            want = 9;
+            break;
+        case 15:
+            want = 60;
+            break;
+        case 16:
+            want = 2;
+            break;
+        case 17:
+            want = 2;
+            break;
+        case 18:
+            want = 1;
+            break;
+        default:
+            break;
+        }
+        QCOMPARE(int(s[offset]), int(want));
+    }
+}
+
+void MainWindowTest::toolbarAndButtonStartTheSameRead()
+{
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    for (const char* name : {"tolRead", "btnRead"}) {
+        QWidget* button = m_window->FindControl(QString::fromLatin1(name));
+        QVERIFY(button != nullptr);
+        m_prompts.messages.clear();
+        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+        QCOMPARE(LastMessage(), Utf8(Texts::kReadDone));
+    }
+}
+
+void MainWindowTest::silentRadioAndStalledRadioGiveTheirMessages()
+{
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    const RadioImage before = GridImage();
+
+    m_radio->SetFault({SimFault::Kind::NoIdent, 0});
+    QElapsedTimer timer;
+    timer.start();
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kCheckCable));
+    QVERIFY(m_prompts.messages.back().icon == IUserPrompts::Icon::Error);
+    QVERIFY2(timer.elapsed() < 2500, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(GridImage().channels, before.channels);
+
+    m_radio->SetFault({SimFault::Kind::StallAfter, 5});
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kTimedOut));
+    const RadioImage rich = RichImage();
+    for (int row = 0; row < kChannelCount; ++row) {
+        const auto& want = row < 5 ? rich.channels[row] : before.channels[row];
+        QCOMPARE(GridImage().channels[row].bytes, want.bytes);
+    }
+
+    // The next operation works again.
+    m_radio->SetFault({});
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kReadDone));
+}
+
+void MainWindowTest::hangUpDuringAWriteEndsCleanly()
+{
+    auto* portLabel = m_window->FindControl<DuiLib::CLabelUI>(QStringLiteral("LabPort"));
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    m_radio->SetFault({SimFault::Kind::HangupAfter, 6});
+    PressKey(Qt::Key_F12);
+    const QString message = LastMessage();
+    QVERIFY2(message == Utf8(Texts::kPortWriteFailed) || message == Utf8(Texts::kTimedOut),
+             qPrintable(message));
+    QTRY_COMPARE_WITH_TIMEOUT(portLabel->GetText(), Utf8("Текущий порт:Отключен"), 2000);
+    QVERIFY(!m_window->GetPort().IsOpen());
+}
+
+void MainWindowTest::noPortSelectedSaysCheckTheCable()
+{
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    cboCOM->RemoveAll();
+    QCOMPARE(cboCOM->GetCurSel(), -1);
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kCheckCable));
+    QVERIFY(m_prompts.messages.back().icon == IUserPrompts::Icon::Information);
+}
+
+void MainWindowTest::saveAndOpenRoundTripByteExact()
+{
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    PressKey(Qt::Key_F11);
+    const RadioImage read = GridImage();
+
+    const QString path = m_dir.filePath(QStringLiteral("radio.kt"));
+    m_prompts.saveAnswers << path;
+    QTest::mouseClick(m_window->FindControl(QStringLiteral("tolSave")), Qt::LeftButton);
+    QVERIFY(m_prompts.lastDefaultName.startsWith(QStringLiteral("VORLEND_")));
+    QVERIFY(m_prompts.lastDefaultName.endsWith(QStringLiteral(".kt")));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QCOMPARE(saved.size(), 420);
+
+    // Back to the defaults, then open: every byte of every row returns, and the settings.
+    for (int row = 0; row < kChannelCount; ++row)
+        m_window->GetChannelList()->GetItemAt(row)->SetChannelRecord(ChannelRecord{});
+    auto* sq = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboSQLev"));
+    sq->SelectItem(0);
+    m_prompts.openAnswers << path;
+    QTest::mouseClick(m_window->FindControl(QStringLiteral("tolOpen")), Qt::LeftButton);
+    QCOMPARE(GridImage().channels, read.channels);
+    QCOMPARE(sq->GetCurSel(), 9);
+
+    // Saving again over the file gives the same bytes.
+    m_prompts.saveAnswers << path;
+    QTest::mouseClick(m_window->FindControl(QStringLiteral("tolSave")), Qt::LeftButton);
+    QFile again(path);
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QCOMPARE(again.readAll(), saved);
+}
+
+void MainWindowTest::badFilesLeaveTheGridAlone()
+{
+    const QString good = m_dir.filePath(QStringLiteral("good.kt"));
+    m_prompts.saveAnswers << good;
+    QTest::mouseClick(m_window->FindControl(QStringLiteral("tolSave")), Qt::LeftButton);
+    QFile file(good);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+
+    struct Case
+    {
+        const char* name;
+        QByteArray content;
+        const char* message;
+    };
+    QByteArray crc = bytes;
+    crc[200] = static_cast<char>(crc[200] ^ 0x10);
+    QByteArray id = bytes;
+    id[0] = 'k';
+    const Case cases[] = {
+        {"crc.kt", crc, Texts::kBadFileCrc},
+        {"id.kt", id, Texts::kBadFileFormat},
+        {"empty.kt", QByteArray(), Texts::kBadFileFormat},
+        {"text.kt", QByteArray("hello, world\n"), Texts::kBadFileFormat},
+    };
+    // Something else in the grid, so that a wrongly applied file would show.
+    m_window->GetChannelList()->GetItemAt(0)->SetCellText(kColRxFreq, QStringLiteral("150"));
+    const RadioImage before = GridImage();
+    for (const Case& c : cases) {
+        const QString path = m_dir.filePath(QString::fromLatin1(c.name));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(c.content);
+        out.close();
+        m_prompts.openAnswers << path;
+        QTest::mouseClick(m_window->FindControl(QStringLiteral("tolOpen")), Qt::LeftButton);
+        QCOMPARE(LastMessage(), Utf8(c.message));
+        QCOMPARE(GridImage().channels, before.channels);
+    }
+    m_prompts.openAnswers << m_dir.filePath(QStringLiteral("missing.kt"));
+    QTest::mouseClick(m_window->FindControl(QStringLiteral("tolOpen")), Qt::LeftButton);
+    QVERIFY(LastMessage().startsWith(Utf8(Texts::kCannotOpenFile)));
+    QCOMPARE(GridImage().channels, before.channels);
+
+    // A save that cannot be written says so.
+    m_prompts.saveAnswers << m_dir.filePath(QStringLiteral("no/such/folder/x.kt"));
+    QTest::mouseClick(m_window->FindControl(QStringLiteral("tolSave")), Qt::LeftButton);
+    QVERIFY(LastMessage().startsWith(Utf8(Texts::kCannotSaveFile)));
+}
+
+void MainWindowTest::keysOnlyActivateVisibleEnabledButtons()
+{
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    QWidget* read = m_window->FindControl(QStringLiteral("btnRead"));
+    read->setEnabled(false);
+    PressKey(Qt::Key_F11);
+    QVERIFY(m_prompts.messages.empty());
+    read->setEnabled(true);
+    read->hide();
+    PressKey(Qt::Key_F11);
+    QVERIFY(m_prompts.messages.empty());
+    read->show();
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kReadDone));
+}
+
+void MainWindowTest::activationColoursFollowTheWindow()
+{
+    auto* title = m_window->FindControl<DuiLib::CLabelUI>(QStringLiteral("title"));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->GetRoot()->GetBorderColor().rgba(), 0xFFAAAAAAu, 2000);
+    QCOMPARE(title->GetTextColor().rgba(), 0xFF96A0ABu);
+    m_window->activateWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->GetRoot()->GetBorderColor().rgba(), 0xFF1883D7u, 2000);
+    QCOMPARE(title->GetTextColor().rgba(), 0xFF1E1E1Eu);
+}
+
+void MainWindowTest::secondCopyRaisesTheFirstAndEnds()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // A private temporary folder keeps this pair apart from any copy a developer runs.
+    env.insert(QStringLiteral("TMPDIR"), m_dir.path());
+    env.remove(QStringLiteral("VORLEND_SERIAL_PORTS"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(VORLEND_BINARY), {});
+    QVERIFY(first.waitForStarted());
+    QTest::qWait(1500);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    QElapsedTimer timer;
+    timer.start();
+    second.start(QStringLiteral(VORLEND_BINARY), {});
+    QVERIFY(second.waitForFinished(5000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY(timer.elapsed() < 3000);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(5000));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
