@@ -70,6 +70,9 @@ void CZipArchive::Parse()
     if (!in.Has(dirOffset, dirSize) || qint64(dirOffset) + dirSize > end)
         return;
 
+    // Entries are kept only when the whole directory reads cleanly.
+    QHash<QString, Entry> entries;
+    QStringList order;
     qint64 at = dirOffset;
     const qint64 dirEnd = qint64(dirOffset) + dirSize;
     for (int i = 0; i < count; ++i) {
@@ -91,12 +94,14 @@ void CZipArchive::Parse()
         const QByteArray rawName = m_bytes.mid(at + kDirectoryEntrySize, nameLength);
         const QString name =
             (e.flags & kFlagUtf8) ? QString::fromUtf8(rawName) : QString::fromLatin1(rawName);
-        if (!name.isEmpty() && !m_entries.contains(name)) {
-            m_entries.insert(name, e);
-            m_order.append(name);
+        if (!name.isEmpty() && !entries.contains(name)) {
+            entries.insert(name, e);
+            order.append(name);
         }
         at = next;
     }
+    m_entries = std::move(entries);
+    m_order = std::move(order);
     m_valid = true;
 }
 
