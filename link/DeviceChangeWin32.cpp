@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cwchar>
+#include <string>
 
 // clang-format off
 #include <windows.h> // first: the other Windows headers need its types
@@ -26,31 +27,31 @@ std::string ToUtf8(const wchar_t* text, std::size_t length)
 
 } // namespace
 
-PortChange ParsePortDeviceChange(std::uintptr_t eventCode, const void* header)
+std::optional<std::pair<PortChange, SerialPortInfo>>
+PortChangeFromDeviceBroadcast(std::uintptr_t eventCode, const void* header)
 {
     PortChange change;
     if (eventCode == DBT_DEVICEARRIVAL)
-        change.kind = PortChangeKind::Arrival;
+        change = PortChange::Arrival;
     else if (eventCode == DBT_DEVICEREMOVECOMPLETE)
-        change.kind = PortChangeKind::Removal;
+        change = PortChange::Removal;
     else
-        return {};
+        return std::nullopt;
 
     if (!header)
-        return {};
+        return std::nullopt;
     const auto* common = static_cast<const DEV_BROADCAST_HDR*>(header);
     if (common->dbch_devicetype != DBT_DEVTYP_PORT)
-        return {};
+        return std::nullopt;
 
     const std::size_t nameOffset = offsetof(DEV_BROADCAST_PORT_W, dbcp_name);
     if (common->dbch_size <= nameOffset)
-        return {};
+        return std::nullopt;
     const auto* port = static_cast<const DEV_BROADCAST_PORT_W*>(header);
     // The name ends at its terminator or at the end of the header, whichever comes first.
     const std::size_t capacity = (common->dbch_size - nameOffset) / sizeof(wchar_t);
-    const std::size_t length = wcsnlen(port->dbcp_name, capacity);
-    change.portName = ToUtf8(port->dbcp_name, length);
-    if (change.portName.empty())
-        return {};
-    return change;
+    std::string name = ToUtf8(port->dbcp_name, wcsnlen(port->dbcp_name, capacity));
+    if (name.empty())
+        return std::nullopt;
+    return std::make_pair(change, SerialPortInfo{std::move(name), {}});
 }

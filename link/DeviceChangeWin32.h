@@ -1,25 +1,16 @@
 #pragma once
 
 // std
+#include "link/PortDiscovery.h"
+
 #include <cstdint>
-#include <string>
+#include <optional>
+#include <utility>
 
-// What a WM_DEVICECHANGE broadcast means for the port list.
-enum class PortChangeKind
-{
-    None,    // another event, another device type, or a header that cannot be trusted
-    Arrival, // DBT_DEVICEARRIVAL of a port: add it to the list
-    Removal  // DBT_DEVICEREMOVECOMPLETE of a port: remove it from the list
-};
-
-// One port arriving or leaving, as the window acts on it.
-struct PortChange
-{
-    PortChangeKind kind = PortChangeKind::None;
-    std::string portName; // UTF-8, for example "COM5"; empty when kind is None
-};
-
-// Reads the event code (wParam) and broadcast header (lParam) of WM_DEVICECHANGE. Only port
-// headers (DBT_DEVTYP_PORT) of arrivals and completed removals count; the name is read no
-// further than the header's own size says, so a short or unterminated header gives None.
-[[nodiscard]] PortChange ParsePortDeviceChange(std::uintptr_t eventCode, const void* header);
+// Turns a WM_DEVICECHANGE broadcast (event code = wParam, header = lParam) into a port change:
+// DBT_DEVICEARRIVAL and DBT_DEVICEREMOVECOMPLETE of a port header (DBT_DEVTYP_PORT) carry the
+// port's name, for example COM5. Other events, other device types, a null header, or a name
+// that is empty within the header's own size give nothing; the name is never read past
+// the size the header states.
+[[nodiscard]] std::optional<std::pair<PortChange, SerialPortInfo>>
+PortChangeFromDeviceBroadcast(std::uintptr_t eventCode, const void* header);

@@ -1,4 +1,9 @@
-#include "link/SerialPortsWin32.h"
+// Serial port discovery on Windows: the present devices of the ports class, named by the COM
+// name in their friendly names, plus the names listed in VORLEND_SERIAL_PORTS.
+
+#include "link/PortDiscovery.h"
+
+#include <cstdlib>
 
 // clang-format off
 #include <windows.h> // first: the other Windows headers need its types
@@ -19,6 +24,20 @@ std::string ToUtf8(const std::wstring& text)
     std::string result(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
                         nullptr, nullptr);
+    return result;
+}
+
+std::wstring ToWide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (size <= 0)
+        return {};
+    std::wstring result(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
+                        size);
     return result;
 }
 
@@ -46,41 +65,49 @@ std::wstring FriendlyName(HDEVINFO devices, SP_DEVINFO_DATA& device)
     return std::wstring(text, length);
 }
 
-} // namespace
-
-std::string PortNameFromFriendlyName(std::string_view friendlyName)
+// A DOS device name such as COM5 that the system knows (also a port Wine maps to a file).
+bool DosDeviceExists(const std::string& name)
 {
-    std::string_view inside = friendlyName;
-    if (const auto open = inside.find('('); open != std::string_view::npos)
-        inside.remove_prefix(open + 1);
-    const auto close = inside.find(')');
-    if (close == std::string_view::npos)
-        return {};
-    inside = inside.substr(0, close);
-    const auto end = inside.find_first_not_of("COM0123456789");
-    if (end != std::string_view::npos)
-        inside = inside.substr(0, end);
-    if (inside.size() <= 3)
-        return {};
-    return std::string(inside);
+    const std::wstring wide = ToWide(name);
+    wchar_t target[1024];
+    return !wide.empty() && QueryDosDeviceW(wide.c_str(), target, 1024) != 0;
 }
 
-bool EnumerateSerialPortsWin32(std::vector<std::string>& names)
-{
-    names.clear();
-    HDEVINFO devices = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
-    if (devices == INVALID_HANDLE_VALUE)
-        return false;
+} // namespace
 
-    SP_DEVINFO_DATA device{};
-    device.cbSize = sizeof(device);
-    DWORD index = 0;
-    while (SetupDiEnumDeviceInfo(devices, index++, &device)) {
-        std::string name = PortNameFromFriendlyName(ToUtf8(FriendlyName(devices, device)));
-        if (!name.empty())
-            names.push_back(std::move(name));
+bool EnumerateSerialPortInfos(std::vector<SerialPortInfo>& ports)
+{
+    ports.clear();
+    bool ok = false;
+    HDEVINFO devices = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    if (devices != INVALID_HANDLE_VALUE) {
+        SP_DEVINFO_DATA device{};
+        device.cbSize = sizeof(device);
+        for (DWORD index = 0; SetupDiEnumDeviceInfo(devices, index, &device); ++index) {
+            const std::string description = ToUtf8(FriendlyName(devices, device));
+            std::string name = ComNameFromFriendlyName(description);
+            if (!name.empty())
+                ports.push_back({std::move(name), description});
+        }
+        const DWORD error = GetLastError();
+        ok = error == ERROR_SUCCESS || error == ERROR_NO_MORE_ITEMS;
+        // Released on every path, not only when the enumeration ended normally.
+        SetupDiDestroyDeviceInfoList(devices);
     }
-    const DWORD error = GetLastError();
-    SetupDiDestroyDeviceInfoList(devices);
-    return error == ERROR_SUCCESS || error == ERROR_NO_MORE_ITEMS;
+
+    if (const char* extra = std::getenv(kExtraPortsVariable)) {
+        for (const std::string& name : ExtraPortsFromList(extra, DosDeviceExists))
+            ports.push_back({name, {}});
+    }
+    return ok;
+}
+
+bool EnumerateSerialPorts(std::vector<std::string>& portNames)
+{
+    std::vector<SerialPortInfo> ports;
+    const bool ok = EnumerateSerialPortInfos(ports);
+    portNames.clear();
+    for (const SerialPortInfo& port : ports)
+        portNames.push_back(port.name);
+    return ok;
 }

@@ -1,11 +1,13 @@
 #include "link/DeviceChangeWin32.h"
-#include "link/SerialPortsWin32.h"
+#include "link/PortDiscovery.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,7 @@ class FriendlyNameTest : public ::testing::TestWithParam<FriendlyNameCase>
 
 TEST_P(FriendlyNameTest, GivesTheComNameInParentheses)
 {
-    EXPECT_EQ(PortNameFromFriendlyName(GetParam().friendlyName), GetParam().portName);
+    EXPECT_EQ(ComNameFromFriendlyName(GetParam().friendlyName), GetParam().portName);
 }
 
 // Names as Windows' device manager reports them, and the edges of the rule.
@@ -52,15 +54,27 @@ INSTANTIATE_TEST_SUITE_P(
                       FriendlyNameCase{"Bluetooth (COM8) (link 2)", "COM8"},
                       FriendlyNameCase{"Adapter (rev 2) (COM9)", ""}));
 
-TEST(SerialPortEnumeration, EndsNormallyAndListsOnlyComNames)
+TEST(SerialPortEnumeration, EndsNormallyAndListsComNamesThenTheExtraPortsThatExist)
 {
+    // Wine lists no devices of the ports class; the extra list adds the ports it maps.
+    const std::string mapped =
+        std::getenv("VORLEND_WINE_ECHO_PORT") ? std::getenv("VORLEND_WINE_ECHO_PORT") : "";
+    const std::string extra = (mapped.empty() ? std::string() : mapped + ":") + "COM43";
+    ASSERT_EQ(_putenv_s(kExtraPortsVariable, extra.c_str()), 0);
     std::vector<std::string> names = {"stale"};
-    ASSERT_TRUE(EnumerateSerialPortsWin32(names));
+    const bool ok = EnumerateSerialPorts(names);
+    _putenv_s(kExtraPortsVariable, "");
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(std::find(names.begin(), names.end(), "stale") == names.end());
+    EXPECT_TRUE(std::find(names.begin(), names.end(), "COM43") == names.end());
+    if (!mapped.empty()) {
+        ASSERT_FALSE(names.empty());
+        EXPECT_EQ(names.back(), mapped);
+    }
     for (const std::string& name : names) {
         EXPECT_GT(name.size(), 3u) << name;
         EXPECT_EQ(name.find_first_not_of("COM0123456789"), std::string::npos) << name;
     }
-    EXPECT_TRUE(std::find(names.begin(), names.end(), "stale") == names.end());
 }
 
 // A WM_DEVICECHANGE broadcast header as the system builds it: the header, then the name.
@@ -84,7 +98,7 @@ struct DeviceChangeCase
     std::uintptr_t eventCode;
     const wchar_t* name;
     DWORD deviceType;
-    PortChangeKind kind;
+    std::optional<PortChange> change; // nothing: the broadcast is not a port change
     const char* portName;
 };
 
@@ -95,36 +109,39 @@ TEST_P(DeviceChangeTest, ReadsPortArrivalsAndRemovals)
 {
     const DeviceChangeCase& c = GetParam();
     const std::vector<std::byte> header = PortHeader(c.name, c.deviceType);
-    const PortChange change = ParsePortDeviceChange(c.eventCode, header.data());
-    EXPECT_EQ(change.kind, c.kind);
-    EXPECT_EQ(change.portName, c.portName);
+    const auto change = PortChangeFromDeviceBroadcast(c.eventCode, header.data());
+    ASSERT_EQ(change.has_value(), c.change.has_value());
+    if (change) {
+        EXPECT_EQ(change->first, *c.change);
+        EXPECT_EQ(change->second.name, c.portName);
+        EXPECT_EQ(change->second.description, "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BuiltHeaders, DeviceChangeTest,
-    ::testing::Values(DeviceChangeCase{"arrival", DBT_DEVICEARRIVAL, L"COM5", DBT_DEVTYP_PORT,
-                                       PortChangeKind::Arrival, "COM5"},
-                      DeviceChangeCase{"removal", DBT_DEVICEREMOVECOMPLETE, L"COM12",
-                                       DBT_DEVTYP_PORT, PortChangeKind::Removal, "COM12"},
-                      DeviceChangeCase{"removal_pending", DBT_DEVICEREMOVEPENDING, L"COM5",
-                                       DBT_DEVTYP_PORT, PortChangeKind::None, ""},
-                      DeviceChangeCase{"query_remove", DBT_DEVICEQUERYREMOVE, L"COM5",
-                                       DBT_DEVTYP_PORT, PortChangeKind::None, ""},
-                      DeviceChangeCase{"nodes_changed", DBT_DEVNODES_CHANGED, L"COM5",
-                                       DBT_DEVTYP_PORT, PortChangeKind::None, ""},
-                      DeviceChangeCase{"volume", DBT_DEVICEARRIVAL, L"COM5", DBT_DEVTYP_VOLUME,
-                                       PortChangeKind::None, ""},
-                      DeviceChangeCase{"interface", DBT_DEVICEARRIVAL, L"COM5",
-                                       DBT_DEVTYP_DEVICEINTERFACE, PortChangeKind::None, ""},
-                      DeviceChangeCase{"empty_name", DBT_DEVICEARRIVAL, L"", DBT_DEVTYP_PORT,
-                                       PortChangeKind::None, ""},
-                      DeviceChangeCase{"cyrillic_name", DBT_DEVICEARRIVAL, L"Порт", DBT_DEVTYP_PORT,
-                                       PortChangeKind::Arrival, "Порт"}),
+    ::testing::Values(
+        DeviceChangeCase{"arrival", DBT_DEVICEARRIVAL, L"COM5", DBT_DEVTYP_PORT,
+                         PortChange::Arrival, "COM5"},
+        DeviceChangeCase{"removal", DBT_DEVICEREMOVECOMPLETE, L"COM12", DBT_DEVTYP_PORT,
+                         PortChange::Removal, "COM12"},
+        DeviceChangeCase{"removal_pending", DBT_DEVICEREMOVEPENDING, L"COM5", DBT_DEVTYP_PORT,
+                         std::nullopt, ""},
+        DeviceChangeCase{"query_remove", DBT_DEVICEQUERYREMOVE, L"COM5", DBT_DEVTYP_PORT,
+                         std::nullopt, ""},
+        DeviceChangeCase{"nodes_changed", DBT_DEVNODES_CHANGED, L"COM5", DBT_DEVTYP_PORT,
+                         std::nullopt, ""},
+        DeviceChangeCase{"volume", DBT_DEVICEARRIVAL, L"COM5", DBT_DEVTYP_VOLUME, std::nullopt, ""},
+        DeviceChangeCase{"interface", DBT_DEVICEARRIVAL, L"COM5", DBT_DEVTYP_DEVICEINTERFACE,
+                         std::nullopt, ""},
+        DeviceChangeCase{"empty_name", DBT_DEVICEARRIVAL, L"", DBT_DEVTYP_PORT, std::nullopt, ""},
+        DeviceChangeCase{"cyrillic_name", DBT_DEVICEARRIVAL, L"Порт", DBT_DEVTYP_PORT,
+                         PortChange::Arrival, "Порт"}),
     [](const ::testing::TestParamInfo<DeviceChangeCase>& param) { return param.param.label; });
 
 TEST(DeviceChange, NullHeaderIsIgnored)
 {
-    EXPECT_EQ(ParsePortDeviceChange(DBT_DEVICEARRIVAL, nullptr).kind, PortChangeKind::None);
+    EXPECT_FALSE(PortChangeFromDeviceBroadcast(DBT_DEVICEARRIVAL, nullptr).has_value());
 }
 
 TEST(DeviceChange, NameIsReadNoFurtherThanTheHeaderSize)
@@ -134,9 +151,10 @@ TEST(DeviceChange, NameIsReadNoFurtherThanTheHeaderSize)
     auto* common = reinterpret_cast<DEV_BROADCAST_HDR*>(header.data());
     common->dbch_size =
         static_cast<DWORD>(offsetof(DEV_BROADCAST_PORT_W, dbcp_name) + 4 * sizeof(wchar_t));
-    const PortChange change = ParsePortDeviceChange(DBT_DEVICEARRIVAL, header.data());
-    EXPECT_EQ(change.kind, PortChangeKind::Arrival);
-    EXPECT_EQ(change.portName, "COM5");
+    const auto change = PortChangeFromDeviceBroadcast(DBT_DEVICEARRIVAL, header.data());
+    ASSERT_TRUE(change.has_value());
+    EXPECT_EQ(change->first, PortChange::Arrival);
+    EXPECT_EQ(change->second.name, "COM5");
 }
 
 TEST(DeviceChange, HeaderTooShortForAnyNameIsIgnored)
@@ -144,7 +162,7 @@ TEST(DeviceChange, HeaderTooShortForAnyNameIsIgnored)
     std::vector<std::byte> header = PortHeader(L"COM5");
     auto* common = reinterpret_cast<DEV_BROADCAST_HDR*>(header.data());
     common->dbch_size = sizeof(DEV_BROADCAST_HDR);
-    EXPECT_EQ(ParsePortDeviceChange(DBT_DEVICEARRIVAL, header.data()).kind, PortChangeKind::None);
+    EXPECT_FALSE(PortChangeFromDeviceBroadcast(DBT_DEVICEARRIVAL, header.data()).has_value());
 }
 
 } // namespace

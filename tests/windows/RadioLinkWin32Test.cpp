@@ -69,10 +69,12 @@ protected:
                 const Bytes& frame = h.settingsFrames.front();
                 EXPECT_GE(frame.size(), 28u);
                 EXPECT_EQ(Bytes(frame.begin(), frame.begin() + 4), (Bytes{'W', 0x05, 0x00, 0x20}));
-                for (std::size_t offset : kSettingsBytes)
-                    if (offset < frame.size())
+                for (std::size_t offset : kSettingsBytes) {
+                    if (offset < frame.size()) {
                         EXPECT_EQ(frame[offset], image.settings.bytes[offset])
                             << "settings byte " << offset;
+                    }
+                }
             }
             return 0;
         });
