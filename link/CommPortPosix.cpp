@@ -217,8 +217,14 @@ void CCommPort::ReaderLoop()
                 const int ready = ppoll(more, 2, &timeout, nullptr);
                 if (ready < 0 && errno == EINTR)
                     continue;
-                if (ready <= 0)
-                    break; // time-out
+                if (ready <= 0) {
+                    // Time-out. Bytes that came in while this thread waited for the CPU
+                    // arrived within the window as a driver would count it: take them too.
+                    r = read(b.fd, buffer + got, want - got);
+                    if (r > 0)
+                        got += static_cast<std::uint32_t>(r);
+                    break;
+                }
                 if (IsWakeSignalled(more[1])) {
                     ended = true;
                     break;

@@ -12,6 +12,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -171,6 +173,12 @@ void CSimRadio::Send(const std::vector<std::uint8_t>& bytes)
 
 void CSimRadio::Run()
 {
+    // A radio sends its bytes back to back. On a busy machine a starved thread would leave gaps
+    // in a reply that no radio leaves, so ask for real-time scheduling where it is allowed.
+    sched_param param{};
+    param.sched_priority = 10;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+
     std::uint8_t buffer[512];
     for (;;) {
         pollfd fds[3] = {{m_stopFd, POLLIN, 0}, {m_hangupFd, POLLIN, 0}, {m_masterFd, POLLIN, 0}};
