@@ -67,8 +67,7 @@ phase_end "googletest (cross)"
 phase_start
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLEND_GUI=OFF -DVORLEND_BENCH=OFF \
-    -DGTest_DIR="$deps/lib/cmake/GTest" \
-    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST >/dev/null
+    -DGTest_DIR="$deps/lib/cmake/GTest" >/dev/null
 cmake --build "$build" -j "$jobs"
 phase_end "cross-build"
 
