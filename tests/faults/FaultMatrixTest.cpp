@@ -1,0 +1,457 @@
+// The fault matrix: reads and writes through the real port and protocol engine against the
+// simulated radio on a pseudo-terminal, with the radio failing at every block in every way.
+// For each cell: the dialog ends (no hang) within the watchdog's time with the result and the
+// message the protocol prescribes, the rows hold exactly what was received, and the next
+// operation works. The watchdog period is 200 ms in the matrix (the dialog's timer period is
+// the window's to choose; the rule is the same) and 1000 ms in one full-length cell; cells run
+// twelve at a time, each on its own pseudo-terminal. The identification cells run at the
+// real 1000 ms: whether a restart succeeds depends on the time a period leaves for it.
+
+#include "tests/faults/FakeWindow.h"
+#include "tools/simradio/SimRadio.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = SimFault::Kind;
+using Rows = std::array<ChannelRecord, kChannelCount>;
+using Selections = std::array<int, CFakeWindow::kSettingsCount>;
+
+constexpr auto kMatrixPeriod = 200ms;
+// Scheduling under the sanitizers and a busy machine; the watchdog itself allows 2 periods.
+constexpr auto kSlack = 400ms;
+constexpr int kLastBlock = 17;
+constexpr int kWorkers = 12;      // cells at a time, each on its own pseudo-terminal
+constexpr int kEitherResult = -1; // success, or the watchdog's end as its rule decides
+
+struct Cell
+{
+    bool isRead;
+    Kind kind;
+    int block;
+};
+
+// What the protocol prescribes for a cell.
+struct Expected
+{
+    int result;
+    std::uint8_t counter;    // for a watchdog result
+    std::set<int> rows;      // read: rows that take the radio's record
+    std::set<int> blocks;    // write: blocks the radio accepts
+    bool settings;           // read: combos set from the radio; write: radio took them
+    bool portFailureAllowed; // the line dropped: a failed write may end it before the watchdog
+    int extraBlock = -1;     // write: a block the radio may or may not have taken at the end
+};
+
+std::set<int> Range(int from, int to) // [from, to)
+{
+    std::set<int> s;
+    for (int i = from; i < to; ++i)
+        s.insert(i);
+    return s;
+}
+
+// The protocol's rules applied to each fault. Blocks are numbered as on the line; block 0 is
+// the radio's acknowledgement of the program's acknowledgement.
+std::optional<Expected> Expect(const Cell& c)
+{
+    const int k = c.block;
+    const bool last = k == kLastBlock;
+    switch (c.kind) {
+    case Kind::StallAfter:
+    case Kind::HangupAfter: {
+        // The answer to block k arrives; the next request or frame gets no answer.
+        const bool drop = c.kind == Kind::HangupAfter;
+        if (last)
+            return Expected{RESULT_DONE, 0, Range(0, 16), Range(1, 18), true, false};
+        return Expected{TIMER_WATCHDOG, static_cast<std::uint8_t>(k + 1),
+                        Range(0, k),    Range(1, k + 1),
+                        false,          drop};
+    }
+    case Kind::WrongBlock:
+        if (!c.isRead || k == 0)
+            return std::nullopt; // a write's answers name no block
+        if (last) // a settings reply without 0x05: no further request, the watchdog ends it
+            return Expected{TIMER_WATCHDOG, 18, Range(0, 16), {}, false, false};
+        {
+            std::set<int> rows = Range(0, 16);
+            rows.erase(k - 1); // skipped: the row keeps its contents
+            return Expected{RESULT_DONE, 0, rows, {}, true, false};
+        }
+    case Kind::GarbageBefore:
+        // The answer to block k begins with noise and is not recognised.
+        if (k == 0)
+            return Expected{TIMER_WATCHDOG, 0, {}, {}, false, false};
+        return Expected{TIMER_WATCHDOG,  static_cast<std::uint8_t>(k),
+                        Range(0, k - 1), Range(1, k + 1),
+                        false,           false};
+    case Kind::IdentAt:
+        // The radio restarted: the identification starts the operation again from block 1. The
+        // counter falls back to 0 and must pass its old highest value before a watchdog tick
+        // finds no growth; whether it does depends on the time left, so RunCell takes the
+        // outcome from the ticks (kEitherResult) and checks the rows against it.
+        if (k == 0)
+            return std::nullopt;
+        return Expected{kEitherResult, 0, Range(0, 16), Range(1, 18), true, false};
+    default:
+        return std::nullopt;
+    }
+}
+
+const char* KindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::StallAfter:
+        return "silent after";
+    case Kind::HangupAfter:
+        return "hang-up after";
+    case Kind::WrongBlock:
+        return "wrong block at";
+    case Kind::GarbageBefore:
+        return "garbage before";
+    case Kind::IdentAt:
+        return "ident at";
+    default:
+        return "?";
+    }
+}
+
+// Row contents the window holds before a read: none equals anything the radio sends.
+Rows MarkedRows(std::uint8_t mark)
+{
+    Rows rows;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].bytes.fill(static_cast<std::uint8_t>(mark + i));
+    return rows;
+}
+
+// Selections that differ from what the simulated radio's settings select.
+Selections WindowSelections()
+{
+    Selections s{};
+    const auto& fields = SettingsFields();
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] = (SelectionFromByte(fields[i],
+                                  CSimRadioCore::DefaultImage().settings.bytes[fields[i].offset]) +
+                1) %
+               fields[i].entryCount;
+    return s;
+}
+
+Selections SelectionsOf(const SettingsRecord& settings)
+{
+    Selections s{};
+    const auto& fields = SettingsFields();
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] = SelectionFromByte(fields[i], settings.bytes[fields[i].offset]);
+    return s;
+}
+
+struct CellReport
+{
+    std::string summary; // the table entry
+    std::vector<std::string> failures;
+    long latencyMs = 0; // last activity to dialog end, for watchdog endings
+};
+
+class CChecker
+{
+public:
+    explicit CChecker(CellReport& report) : m_report(report) {}
+    template <typename T, typename U>
+    void Equal(const T& actual, const U& expected, const std::string& what)
+    {
+        if (!(actual == expected)) {
+            std::ostringstream s;
+            s << what << ": got " << actual << ", expected " << expected;
+            m_report.failures.push_back(s.str());
+        }
+    }
+    void True(bool condition, const std::string& what)
+    {
+        if (!condition)
+            m_report.failures.push_back(what);
+    }
+
+private:
+    CellReport& m_report;
+};
+
+std::string ResultCode(const CFakeWindow::Outcome& o)
+{
+    switch (o.result) {
+    case RESULT_DONE:
+        return "OK";
+    case TIMER_WATCHDOG:
+        return (o.counter == 0 ? "CC" : "TO") + std::to_string(o.counter);
+    case RESULT_PORT_FAILED:
+        return "PF";
+    default:
+        return o.hung ? "HANG" : "?" + std::to_string(o.result);
+    }
+}
+
+// Runs one cell and the operation after it; everything found goes into the report.
+CellReport RunCell(const Cell& cell, const Expected& expected,
+                   std::chrono::milliseconds period = kMatrixPeriod, bool paced = false)
+{
+    CellReport report;
+    CChecker check(report);
+    const RadioImage radioImage = CSimRadioCore::DefaultImage();
+    auto radio = std::make_unique<CSimRadio>(radioImage);
+    if (!paced)
+        radio->SetByteTime(0us); // each answer in one burst, however busy the machine is
+    radio->SetFault(SimFault{cell.kind, cell.block});
+    if (!radio->Start()) {
+        report.failures.push_back("no pseudo-terminal: " + radio->Error());
+        report.summary = "ERR";
+        return report;
+    }
+
+    CFakeWindow window;
+    const Rows before = cell.isRead ? MarkedRows(0xB0) : MarkedRows(0x10);
+    window.SetRows(before);
+    window.SetSelections(WindowSelections());
+
+    const auto o = window.RunOperation(cell.isRead, radio->SlavePath(), period);
+    report.summary = ResultCode(o);
+    report.latencyMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(o.sinceLastActivity).count();
+
+    // The watchdog's rule: a tick ends the dialog exactly when the counter has not passed the
+    // highest value an earlier tick saw.
+    for (const auto& tick : o.ticks) {
+        if (!tick.ended)
+            check.True(tick.maxAfter > tick.maxBefore, "a tick without growth did not end it");
+        else
+            check.True(std::min(tick.counterBefore, tick.counterAfter) <= tick.maxBefore,
+                       "a tick ended it though the counter had grown");
+    }
+    check.True(o.result != TIMER_WATCHDOG || o.endedByWatchdog, "3025 without a watchdog tick");
+
+    Expected want = expected;
+    if (want.result == kEitherResult) {
+        want.result = o.result == TIMER_WATCHDOG ? TIMER_WATCHDOG : RESULT_DONE;
+        if (want.result == TIMER_WATCHDOG) {
+            // Rows before the restart, and those read again after it, hold the radio's data;
+            // the block in flight when the dialog ended may have reached the radio or not.
+            const int done = std::max(cell.block - 1, int(o.counter) - 1);
+            want = Expected{TIMER_WATCHDOG,     o.counter, Range(0, std::min(done, 16)),
+                            Range(1, done + 1), false,     false,
+                            int(o.counter)};
+        }
+    }
+
+    // The result and the message.
+    check.True(!o.hung, "the dialog never ended");
+    const bool portFailed = want.portFailureAllowed && o.result == RESULT_PORT_FAILED;
+    if (!portFailed) {
+        check.Equal(o.result, want.result, "result");
+        if (want.result == TIMER_WATCHDOG)
+            check.Equal(int(o.counter), int(want.counter), "blockCounter");
+    }
+    check.Equal(o.message, CFakeWindow::Message(cell.isRead, o.result, o.counter), "message");
+    if (o.result == TIMER_WATCHDOG) {
+        check.True(o.sinceLastActivity <= 2 * period + kSlack,
+                   "the watchdog took " + std::to_string(report.latencyMs) +
+                       " ms after the radio's last sign of life");
+    }
+
+    // The rows and settings.
+    const Rows rows = window.Rows();
+    if (cell.isRead) {
+        for (int row = 0; row < kChannelCount; ++row) {
+            const bool received = want.rows.count(row) > 0;
+            check.True(rows[row] == (received ? radioImage.channels[row] : before[row]),
+                       "row " + std::to_string(row) + (received ? " not received" : " changed"));
+        }
+        check.True(window.Selections() ==
+                       (want.settings ? SelectionsOf(radioImage.settings) : WindowSelections()),
+                   want.settings ? "settings not shown" : "settings changed");
+    } else {
+        check.True(rows == before, "a write changed the rows");
+        const RadioImage stored = radio->Image();
+        for (int block = 1; block <= kChannelCount; ++block) {
+            const auto& now = stored.channels[block - 1];
+            const bool written = now == before[block - 1];
+            if (block == want.extraBlock)
+                check.True(written || now == radioImage.channels[block - 1],
+                           "radio channel " + std::to_string(block) + " damaged");
+            else
+                check.True(written == (want.blocks.count(block) > 0),
+                           "radio channel " + std::to_string(block) +
+                               (want.blocks.count(block) ? " not written" : " overwritten"));
+        }
+        const bool settingsTaken = radio->Core().writesCompleted > 0;
+        if (want.extraBlock != kLastBlock)
+            check.Equal(settingsTaken, want.blocks.count(kLastBlock) > 0, "settings written");
+        if (settingsTaken)
+            check.True(SelectionsOf(stored.settings) == WindowSelections(),
+                       "the radio got other settings");
+    }
+
+    // The line dropped: the port notices and closes (the window shows no port).
+    if (cell.kind == Kind::HangupAfter) {
+        for (int i = 0; i < 100 && window.Port().IsOpen(); ++i)
+            std::this_thread::sleep_for(10ms);
+        check.True(!window.Port().IsOpen(), "the port stayed open after the hang-up");
+        check.True(window.PortClosedCount() == 1, "no port-closed notice");
+        // The cable is plugged in again: a fresh line to a radio without the fault.
+        radio = std::make_unique<CSimRadio>(radioImage);
+        if (!paced)
+            radio->SetByteTime(0us);
+        check.True(radio->Start(), "no second pseudo-terminal");
+    } else {
+        check.True(window.Port().IsOpen(), "the port was closed");
+        radio->SetFault(SimFault{});
+    }
+
+    // The next operation works: the same direction again, now without the fault. The user
+    // first reads the message box; meanwhile the radio's answer to the last block sent, if
+    // any, arrives and is ignored (starting at once could see it merged with the next
+    // identification).
+    std::this_thread::sleep_for(300ms);
+    const Rows next = cell.isRead ? MarkedRows(0xC0) : MarkedRows(0x40);
+    window.SetRows(next);
+    window.SetSelections(WindowSelections());
+    const auto again = window.RunOperation(cell.isRead, radio->SlavePath(), period);
+    check.Equal(again.result, RESULT_DONE, "next operation's result");
+    check.Equal(again.message, CFakeWindow::Message(cell.isRead, RESULT_DONE, 0),
+                "next operation's message");
+    check.Equal(again.progress, cell.isRead ? 18 : 17, "next operation's progress bar");
+    if (cell.isRead) {
+        check.True(window.Rows() == radioImage.channels, "next read: rows differ from the radio");
+        check.True(window.Selections() == SelectionsOf(radioImage.settings),
+                   "next read: settings differ from the radio");
+    } else {
+        check.True(radio->Image().channels == next, "next write: the radio holds other channels");
+    }
+    if (!report.failures.empty())
+        report.summary += "!";
+    return report;
+}
+
+std::vector<Cell> AllCells()
+{
+    std::vector<Cell> cells;
+    for (const bool isRead : {true, false}) {
+        for (const Kind kind : {Kind::StallAfter, Kind::HangupAfter, Kind::WrongBlock,
+                                Kind::GarbageBefore, Kind::IdentAt}) {
+            for (int block = 0; block <= kLastBlock; ++block)
+                cells.push_back({isRead, kind, block});
+        }
+    }
+    return cells;
+}
+
+// A settings reply without 0x05 is how the radio names a wrong block at the last block.
+SimFault FaultOf(const Cell& c)
+{
+    if (c.kind == Kind::WrongBlock && c.block == kLastBlock)
+        return SimFault{Kind::NoSettingsAck, 0};
+    return SimFault{c.kind, c.block};
+}
+
+TEST(FaultMatrix, EveryCellEndsAsTheProtocolSays)
+{
+    const std::vector<Cell> cells = AllCells();
+    std::vector<std::optional<CellReport>> reports(cells.size());
+    std::atomic<std::size_t> next{0};
+    const auto started = std::chrono::steady_clock::now();
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w) {
+        workers.emplace_back([&] {
+            for (std::size_t i = next++; i < cells.size(); i = next++) {
+                const auto expected = Expect(cells[i]);
+                if (!expected)
+                    continue;
+                Cell run = cells[i];
+                const SimFault fault = FaultOf(run);
+                run.kind = fault.kind;
+                run.block = fault.block;
+                const auto period =
+                    run.kind == Kind::IdentAt
+                        ? std::chrono::milliseconds(CRadioProtocol::kWatchdogPeriodMs)
+                        : kMatrixPeriod;
+                reports[i] = RunCell(run, *expected, period);
+            }
+        });
+    }
+    for (auto& worker : workers)
+        worker.join();
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    // The table: OK success, TOn time-out message with the counter at n, CC0 "check the
+    // cable", PF port failure, "-" no such cell; "!" marks a cell that failed a check.
+    std::ostringstream table;
+    table << "\nFault matrix, watchdog " << kMatrixPeriod.count() << " ms, " << seconds
+          << " s. OK success, TOn time-out message (counter n), CC0 check-the-cable message,\n"
+          << "PF port failure message, - no such cell, ! a check failed. The identification\n"
+          << "cells run with the real 1000 ms period.\n";
+    std::size_t i = 0;
+    long worstLatency = 0;
+    int cellCount = 0;
+    for (const bool isRead : {true, false}) {
+        table << (isRead ? "read " : "write") << "            ";
+        for (int block = 0; block <= kLastBlock; ++block)
+            table << (block < 10 ? "    " : "   ") << block;
+        table << "\n";
+        for (int kind = 0; kind < 5; ++kind) {
+            char label[32];
+            std::snprintf(label, sizeof label, "  %-15s", KindName(cells[i].kind));
+            table << label;
+            for (int block = 0; block <= kLastBlock; ++block, ++i) {
+                const auto& r = reports[i];
+                char entry[16];
+                std::snprintf(entry, sizeof entry, "%5s", r ? r->summary.c_str() : "-");
+                table << entry;
+                if (r) {
+                    ++cellCount;
+                    if (cells[i].kind != Kind::IdentAt)
+                        worstLatency = std::max(worstLatency, r->latencyMs);
+                }
+            }
+            table << "\n";
+        }
+    }
+    table << cellCount << " cells, each followed by a clean operation; slowest watchdog ending "
+          << worstLatency << " ms after the radio's last sign of life at 200 ms (limit "
+          << (2 * kMatrixPeriod + kSlack).count() << " ms).\n";
+    std::printf("%s", table.str().c_str());
+
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        if (!reports[c])
+            continue;
+        for (const std::string& failure : reports[c]->failures) {
+            ADD_FAILURE() << (cells[c].isRead ? "read, " : "write, ") << KindName(cells[c].kind)
+                          << " block " << cells[c].block << ": " << failure;
+        }
+    }
+}
+
+// One cell at full length: the dialog's real 1000 ms period and a line paced at 9600 baud.
+TEST(FaultMatrix, FullLengthWatchdogOnAPacedLine)
+{
+    const Cell cell{true, Kind::StallAfter, 9};
+    const CellReport report = RunCell(
+        cell, *Expect(cell), std::chrono::milliseconds(CRadioProtocol::kWatchdogPeriodMs), true);
+    std::printf("read, silent after block 9, watchdog 1000 ms, 9600 baud: %s, ended %ld ms after "
+                "the radio's last sign of life\n",
+                report.summary.c_str(), report.latencyMs);
+    for (const std::string& failure : report.failures)
+        ADD_FAILURE() << failure;
+}
+
+} // namespace
