@@ -65,7 +65,7 @@ bool CCommPort::Open(const std::string& name)
 
 bool CCommPort::Close()
 {
-    if (m_reader.joinable() && std::this_thread::get_id() == m_reader.get_id()) {
+    if (std::this_thread::get_id() == m_readerId.load()) {
         // The receiver asked from the reader thread itself: it cannot join itself.
         m_stopRequested.store(true);
         WakeReader();
@@ -106,6 +106,7 @@ void CCommPort::OnReceive(const std::uint8_t*, std::uint32_t) {}
 
 void CCommPort::ReaderMain()
 {
+    m_readerId.store(std::this_thread::get_id());
     m_open.store(true);
     if (m_receiver)
         m_receiver->OnStarted();
@@ -121,4 +122,5 @@ void CCommPort::ReaderMain()
     std::lock_guard writeLock(m_writeMutex);
     m_open.store(false);
     CloseDevice();
+    m_readerId.store(std::thread::id());
 }

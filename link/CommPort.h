@@ -32,7 +32,8 @@ enum class PortOpenError
 // Threads: Open, Close, Write and the queries may be called from any thread. Open and Close
 // are serialised with each other; Write is serialised with other writes. Close joins the
 // reader thread, so a receiver must never make the reader thread wait for a thread that may
-// be inside Open or Close. Called on the reader thread itself, Close only requests the stop.
+// be inside Open or Close. Called on the reader thread itself, Close only requests the stop;
+// Open must not be called there.
 //
 // What every operating-system backend provides (one file each: CommPortPosix.cpp,
 // CommPortWin32.cpp), through the private functions below:
@@ -110,7 +111,8 @@ private:
     std::mutex m_writeMutex;        // one write in flight
     mutable std::mutex m_nameMutex; // guards m_portName
     std::string m_portName;
-    std::thread m_reader;
+    std::thread m_reader;                      // started and joined under m_lifecycleMutex
+    std::atomic<std::thread::id> m_readerId{}; // the running reader, for Close on its own thread
     std::atomic<bool> m_open{false};
     std::atomic<bool> m_stopRequested{false};
     std::atomic<std::uint32_t> m_readChunk{0};
