@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <set>
 #include <string>
 #include <vector>
@@ -226,6 +227,23 @@ INSTANTIATE_TEST_SUITE_P(
                   "serial8250",
                   "0"},
                  std::nullopt},
+        // Kernels from 6.5 on put a serial-base "port" device between the UART and its tty.
+        UdevCase{
+            "SerialBasePort",
+            {{{"DEVNAME", "/dev/ttyS0"},
+              {"DEVPATH", "/devices/platform/serial8250/serial8250:0/serial8250:0.0/tty/ttyS0"},
+              {"SUBSYSTEM", "tty"}},
+             "port",
+             "4"},
+            SerialPortInfo{"/dev/ttyS0", ""}},
+        UdevCase{
+            "SerialBasePhantom",
+            {{{"DEVNAME", "/dev/ttyS1"},
+              {"DEVPATH", "/devices/platform/serial8250/serial8250:0/serial8250:0.1/tty/ttyS1"},
+              {"SUBSYSTEM", "tty"}},
+             "port",
+             "0"},
+            std::nullopt},
         UdevCase{"Unconfirmed8250",
                  {{{"DEVNAME", "/dev/ttyS9"},
                    {"DEVPATH", "/devices/platform/serial8250/tty/ttyS9"},
@@ -290,3 +308,27 @@ TEST(UdevChange, AddOfAPortIsAnArrivalAndRemoveOfAnyNodeARemoval)
 }
 
 } // namespace
+
+#ifdef __linux__
+namespace {
+
+// This machine's own ports through udev: whatever it has, never a console or a pseudo-terminal.
+TEST(EnumerateSerialPorts, ListsNoVirtualTerminals)
+{
+    std::vector<SerialPortInfo> ports;
+    if (!EnumerateSerialPortInfos(ports))
+        GTEST_SKIP() << "udev cannot enumerate here";
+    for (const SerialPortInfo& p : ports) {
+        EXPECT_EQ(p.name.rfind("/dev/", 0), 0u) << p.name;
+        EXPECT_NE(p.name, "/dev/console");
+        EXPECT_NE(p.name, "/dev/ptmx");
+        EXPECT_NE(p.name, "/dev/tty");
+        EXPECT_EQ(p.name.rfind("/dev/pts/", 0), std::string::npos) << p.name;
+        const bool virtualConsole = p.name.size() > 8 && p.name.rfind("/dev/tty", 0) == 0 &&
+                                    std::isdigit(static_cast<unsigned char>(p.name[8]));
+        EXPECT_FALSE(virtualConsole) << p.name;
+    }
+}
+
+} // namespace
+#endif
