@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
     zlib1g-dev libudev-dev
     libgtest-dev libgmock-dev
     fonts-liberation2 fontconfig
