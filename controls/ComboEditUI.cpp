@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QHoverEvent>
 #include <QKeyEvent>
 #include <QWheelEvent>
 
@@ -143,6 +144,17 @@ void CComboEditUI::OnButtonPress(QMouseEvent* event)
     } else if (!IsDroppedDown()) {
         showPopup();
     }
+}
+
+bool CComboEditUI::event(QEvent* event)
+{
+    // The text part shows the text cursor, the arrow strip the arrow.
+    if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverEnter) {
+        const auto* hover = static_cast<QHoverEvent*>(event);
+        const bool inText = isEnabled() && GetEditRect().contains(hover->position().toPoint());
+        setCursor(inText ? Qt::IBeamCursor : Qt::ArrowCursor);
+    }
+    return CComboUI::event(event);
 }
 
 void CComboEditUI::mousePressEvent(QMouseEvent* event)
