@@ -195,7 +195,7 @@ TEST_F(EndToEnd, IdentificationMidReadRestartsFromBlockOne)
     std::vector<int> expected = {1, 2, 3, 4, 5, 6};
     for (int block = 1; block <= 17; ++block)
         expected.push_back(block);
-    EXPECT_EQ(seen.readRequests, expected);
+    EXPECT_EQ(seen.readRequests, expected) << "discarded " << seen.discardedBytes;
 }
 
 TEST_F(EndToEnd, HangUpDuringAReadEndsTheReaderOnce)

@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 // The window's part of a read or write, without a window: a real port, the engine and a fake
 // host, with the test thread playing the UI thread (the progress dialog and its watchdog).
@@ -24,7 +26,16 @@ public:
 
     void OnReceive(const std::uint8_t* data, std::uint32_t count) override
     {
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_inside;
+        }
         engine.OnReceive(data, count);
+        {
+            std::lock_guard lock(m_mutex);
+            --m_inside;
+        }
+        m_settled.notify_all();
     }
     void OnClosed() override { ++closedCount; }
 
@@ -46,6 +57,12 @@ public:
                 engine.WatchdogTick();
             result = host.WaitForEnd(0);
         }
+        // The engine ends the operation from inside a delivery and still updates its state
+        // after that; wait until that delivery is over before anyone looks at the state.
+        {
+            std::unique_lock lock(m_mutex);
+            m_settled.wait_for(lock, std::chrono::seconds(1), [this] { return m_inside == 0; });
+        }
         engine.DialogEnded();
         return result;
     }
@@ -54,4 +71,9 @@ public:
     CRadioProtocol engine{host};
     CCommPort port{this};
     std::atomic<int> closedCount{0};
+
+private:
+    std::mutex m_mutex; // guards m_inside
+    std::condition_variable m_settled;
+    int m_inside = 0; // deliveries being handled
 };
