@@ -61,6 +61,7 @@ private Q_SLOTS:
     void commitTable();
     void typedFrequencyCommitsOnEnterOnce();
     void clickFromOpenEditorCommitsFirst();
+    void typedCodeCommitsOnEnter();
     void editorFollowsScrollAndColumnResize();
     void editingKeepsUninterpretedBytes();
     void doubleClickOnCells();
@@ -362,6 +363,37 @@ void TestChannelList::typedFrequencyCommitsOnEnterOnce()
     QCOMPARE(f.list->GetItemAt(2)->GetChannelRecord().rxHz(), 145500000u);
     QTRY_VERIFY(f.rxFreq->GetEditWindow() == nullptr);
     QCOMPARE(f.Cell(2, 1), Sep(QStringLiteral("145.50000")));
+}
+
+void TestChannelList::typedCodeCommitsOnEnter()
+{
+    CGridFixture f;
+    QVERIFY(f.ShowActive());
+    f.ClickCell(8, 4);
+    QCOMPARE(f.txCode->GetText(), Sep(QStringLiteral("123.1")));
+    QVERIFY(f.txCode->GetEditWindow() == nullptr);
+    // A press on the text part opens the typing box with the whole text selected.
+    ClickAt(f.txCode, f.txCode->GetEditRect().center());
+    CCboEditWnd* wnd = f.txCode->GetEditWindow();
+    QVERIFY(wnd != nullptr);
+    QCOMPARE(wnd->selectedText(), Sep(QStringLiteral("123.1")));
+    QTest::keyClicks(wnd, QStringLiteral("023n"));
+    QCOMPARE(f.txCode->GetCurSel(), 52);
+    QTest::keyClick(wnd, Qt::Key_Return);
+    QVERIFY(f.txCode->isHidden());
+    QCOMPARE(f.manager->GetFocus(), nullptr);
+    QCOMPARE(f.Cell(8, 4), QStringLiteral("023N"));
+    QCOMPARE(f.list->GetItemAt(8)->GetChannelRecord().txTone(), ToneCode(0x2017));
+    QTRY_VERIFY(f.txCode->GetEditWindow() == nullptr);
+    QCOMPARE(f.Cell(8, 4), QStringLiteral("023N"));
+
+    // A code the model rejects is stored as it reads it and shown normalised.
+    f.ClickCell(9, 3);
+    ClickAt(f.rxCode, f.rxCode->GetEditRect().center());
+    f.rxCode->SetText(QStringLiteral("023n"));
+    f.manager->KillFocus();
+    QCOMPARE(f.list->GetItemAt(9)->GetChannelRecord().rxTone(), ToneCode(230));
+    QCOMPARE(f.Cell(9, 3), Sep(QStringLiteral("23.0")));
 }
 
 void TestChannelList::clickFromOpenEditorCommitsFirst()
