@@ -82,6 +82,8 @@ TEST_F(EndToEnd, CompleteWriteStoresEveryByte)
             r.bytes[i] = static_cast<std::uint8_t>(0x30 + row * 3 + i);
         rig.host.rows[static_cast<std::size_t>(row)] = r;
     }
+    std::atomic<int> writesCompleted{0};
+    radio.SetOnWriteComplete([&] { ++writesCompleted; });
     rig.host.collect = [](std::uint8_t* frame) {
         frame[4] = 1;
         for (std::size_t i = 14; i <= 19; ++i)
@@ -122,6 +124,7 @@ TEST_F(EndToEnd, CompleteWriteStoresEveryByte)
         EXPECT_EQ(stored.channels[static_cast<std::size_t>(row)],
                   image.channels[static_cast<std::size_t>(row)]);
     EXPECT_EQ(seen.writesCompleted, 1);
+    EXPECT_EQ(writesCompleted.load(), 1);
 }
 
 TEST_F(EndToEnd, WriteThenReadRoundTrips)

@@ -4,9 +4,12 @@
 #include "tools/simradio/SimRadioCore.h"
 
 #include "file/Crc16.h"
+#include "tools/simradio/SimRadio.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -185,6 +188,31 @@ TEST(SimRadioCore, FaultsChangeTheAnswers)
         EXPECT_EQ(Feed(radio, {0x06}), Bytes{0x06});
         EXPECT_EQ(Feed(radio, {'R', 0, 2, 0x20}).size(), 34u); // only once
     }
+}
+
+TEST(SimRadioFiles, SaveAndLoadRoundTripAndBadFilesAreRefused)
+{
+    const std::string path = ::testing::TempDir() + "simradio-roundtrip.kt";
+    const RadioImage image = CSimRadioCore::DefaultImage();
+    std::string error;
+    ASSERT_TRUE(SaveKtImage(path, image, error)) << error;
+    RadioImage loaded;
+    ASSERT_TRUE(LoadKtImage(path, loaded, error)) << error;
+    for (int i = 0; i < kChannelCount; ++i)
+        EXPECT_EQ(loaded.channels[static_cast<std::size_t>(i)],
+                  image.channels[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 4; i < SettingsRecord::kSize; ++i)
+        EXPECT_EQ(loaded.settings.bytes[i], image.settings.bytes[i]) << i;
+
+    {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(100);
+        f.put('\x5A');
+    }
+    EXPECT_FALSE(LoadKtImage(path, loaded, error));
+    EXPECT_NE(error.find("checksum"), std::string::npos);
+    EXPECT_FALSE(LoadKtImage(path + ".missing", loaded, error));
+    std::remove(path.c_str());
 }
 
 } // namespace
