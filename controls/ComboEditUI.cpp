@@ -87,8 +87,10 @@ void CComboEditUI::showPopup()
 {
     // The list and the typing box are not open together.
     if (m_wnd != nullptr) {
+        // The combo takes the focus back from the box, which closes it.
         setFocusProxy(nullptr);
-        m_wnd->clearFocus();
+        if (m_wnd->hasFocus())
+            setFocus(Qt::OtherFocusReason);
     }
     CComboUI::showPopup();
 }

@@ -399,6 +399,13 @@ void TestEditors::codeArrowStripOpensList()
     QVERIFY(w.code->GetEditWindow() != nullptr);
     QCOMPARE(w.code->GetEditWindow()->selectedText(), QStringLiteral("023N"));
     QCOMPARE(w.log.Count(QStringLiteral("dropdown"), w.code), 1);
+    // The arrow strip while typing: the box closes, the list opens, the combo keeps the focus.
+    ClickAt(w.code, QPoint(w.code->width() - 11, 13));
+    QVERIFY(w.code->IsDroppedDown());
+    QTRY_VERIFY(w.code->GetEditWindow() == nullptr);
+    QCOMPARE(w.log.Count(QStringLiteral("killfocus"), w.code), 0);
+    w.code->hidePopup();
+    QCOMPARE(w.code->GetText(), QStringLiteral("023N"));
 }
 
 void TestEditors::codeKeysAndWheel()
