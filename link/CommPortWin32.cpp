@@ -131,6 +131,7 @@ struct CCommPort::Backend
     COMMTIMEOUTS timeouts{};
     OVERLAPPED writeRecord{}; // used under the write lock only
     OVERLAPPED waitRecord{};  // the reader thread's WaitCommEvent; its event is wakeEvent
+    DWORD waitEvents = 0;     // the events that wait reports
     HANDLE wakeEvent = nullptr;
     std::wstring claimedPath; // held in COpenPorts while the port is open
 };
@@ -207,6 +208,18 @@ PortOpenError CCommPort::OpenDevice(const std::string& name)
     return PortOpenError::None;
 }
 
+namespace {
+
+// Bytes in the driver's receive queue; 0 when the line cannot tell.
+DWORD QueuedBytes(HANDLE port)
+{
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ClearCommError(port, &errors, &status) ? status.cbInQue : 0;
+}
+
+} // namespace
+
 void CCommPort::ReaderLoop()
 {
     Backend& backend = *m_backend;
@@ -222,19 +235,35 @@ void CCommPort::ReaderLoop()
         std::array<std::uint8_t, kQueueSize> buffer{};
 
         DWORD events = 0;
-        waitRecord = OVERLAPPED{};
-        waitRecord.hEvent = backend.wakeEvent;
-        bool waited = WaitCommEvent(port, &events, &waitRecord) != FALSE;
-        if (!waited && GetLastError() == ERROR_IO_PENDING) {
-            waitPending = true;
-            // The wake event is both the wait's completion and Close's signal: after each
-            // wake, either the wait has completed or the stop was requested.
-            while (!m_stopRequested.load() && !HasOverlappedIoCompleted(&waitRecord))
-                WaitForSingleObject(backend.wakeEvent, INFINITE);
-            if (HasOverlappedIoCompleted(&waitRecord)) {
-                DWORD unused = 0;
-                waited = GetOverlappedResult(port, &waitRecord, &unused, FALSE) != FALSE;
-                waitPending = false;
+        bool waited = true;
+        if (!waitPending) {
+            backend.waitEvents = 0;
+            waitRecord = OVERLAPPED{};
+            waitRecord.hEvent = backend.wakeEvent;
+            if (WaitCommEvent(port, &backend.waitEvents, &waitRecord))
+                events = backend.waitEvents;
+            else if (GetLastError() == ERROR_IO_PENDING)
+                waitPending = true;
+            else
+                waited = false;
+        }
+        if (waitPending) {
+            // Wine's wait reports only bytes that arrive after it started; bytes that came
+            // while the previous chunk was read or handled would wait for the next arrival.
+            // Read them now and keep the wait pending (on Windows this never happens).
+            if (!m_stopRequested.load() && QueuedBytes(port) > 0) {
+                events = EV_RXCHAR;
+            } else {
+                // The wake event is both the wait's completion and Close's signal: after
+                // each wake, either the wait has completed or the stop was requested.
+                while (!m_stopRequested.load() && !HasOverlappedIoCompleted(&waitRecord))
+                    WaitForSingleObject(backend.wakeEvent, INFINITE);
+                if (HasOverlappedIoCompleted(&waitRecord)) {
+                    DWORD unused = 0;
+                    waited = GetOverlappedResult(port, &waitRecord, &unused, FALSE) != FALSE;
+                    events = backend.waitEvents;
+                    waitPending = false;
+                }
             }
         }
 
@@ -252,12 +281,8 @@ void CCommPort::ReaderLoop()
             continue;
 
         DWORD wanted = m_readChunk.load();
-        if (wanted == 0) {
-            DWORD errors = 0;
-            COMSTAT status{};
-            ClearCommError(port, &errors, &status);
-            wanted = status.cbInQue;
-        }
+        if (wanted == 0)
+            wanted = QueuedBytes(port);
         wanted = std::min<DWORD>(wanted, kQueueSize);
 
         DWORD received = 0;
@@ -277,10 +302,13 @@ void CCommPort::ReaderLoop()
     }
 
     if (waitPending && !HasOverlappedIoCompleted(&waitRecord)) {
-        // The wait record must not be completed into after the port is gone.
+        // Give a cancelled wait a moment to complete into its record. The record and its
+        // event live as long as the port object, so a wait that completes later (at the
+        // latest when the handle is closed) writes into valid memory; it is not waited for
+        // without end.
         CancelIoEx(port, &waitRecord);
-        DWORD unused = 0;
-        GetOverlappedResult(port, &waitRecord, &unused, TRUE);
+        for (int i = 0; i < 10 && !HasOverlappedIoCompleted(&waitRecord); ++i)
+            WaitForSingleObject(backend.wakeEvent, 100);
     }
     if (readRecord.hEvent)
         CloseHandle(readRecord.hEvent);
