@@ -130,8 +130,11 @@ void CPaintManagerUI::KillFocus()
 
 void CPaintManagerUI::OnFocusChanged(QWidget* old, QWidget* now)
 {
-    // The window losing or regaining activation moves no focus between its controls.
-    if (old == nullptr || now == nullptr)
+    // The window losing activation moves no focus between its controls; when it regains it,
+    // Qt gives the focus back to the same widget, which changes nothing below. A first focus
+    // after activation (old is null then) does count.
+    (void)old;
+    if (now == nullptr)
         return;
     QWidget* newFocus = nullptr;
     for (const auto& tracked : m_focusTracked) {

@@ -112,6 +112,9 @@ bool WindowImplBase::Create(const QString& title)
     if (!m_info.size.isEmpty())
         resize(m_info.size.expandedTo(minimumSize()));
     UpdateCaptionButtons();
+    // The window itself holds the focus at first, as no control of the layout has it: keys go
+    // to OnKeyDown and no combo reacts to them.
+    setFocus(Qt::OtherFocusReason);
     m_pm->AddNotifier(this);
     InitWindow();
     return true;
