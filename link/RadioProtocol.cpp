@@ -108,8 +108,11 @@ void CRadioProtocol::Handle(const std::uint8_t* data, std::uint32_t count)
     if (!m_inProgress.load())
         return;
 
-    if (m_isRead.load() == 0 && data[0] == kAck) {
-        HandleWriteAck();
+    if (m_isRead.load() == 0) {
+        // A write takes only acknowledgements: a stray reply must neither skip a block nor
+        // overwrite the rows and settings being written, nor send the radio a read request.
+        if (data[0] == kAck)
+            HandleWriteAck();
         return;
     }
     HandleReadDelivery(data, count);

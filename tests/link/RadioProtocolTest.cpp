@@ -322,6 +322,34 @@ TEST_F(RadioProtocolTest, WriteAcknowledgementNeedsNoIdentification)
     EXPECT_EQ(host.writes.back().size(), 34u);
 }
 
+// Replies belong to reads: in a write they must not skip a block, overwrite the rows or the
+// settings being written, or make the program ask the radio for data.
+TEST_F(RadioProtocolTest, WriteIgnoresEverythingButAcknowledgements)
+{
+    host.rows[1] = MakeRecord(2);
+    StartWrite();
+    Deliver(kIdent);
+    Deliver(kAckBytes); // frame 1 goes out, counter 1
+    const std::size_t writesBefore = host.writes.size();
+    Deliver(ChannelReply(1, MakeRecord(9)));
+    Deliver(ChannelReply(5, MakeRecord(9)));
+    Deliver(SettingsReply());
+    Deliver(Bytes{0x15, 0x06});
+    EXPECT_EQ(engine.BlockCounter(), 1);
+    EXPECT_EQ(host.writes.size(), writesBefore);
+    EXPECT_TRUE(host.receivedRows.empty());
+    EXPECT_TRUE(host.settingsFrames.empty());
+    EXPECT_TRUE(host.results.empty());
+
+    Deliver(kAckBytes); // the next acknowledgement still sends block 2
+    EXPECT_EQ(engine.BlockCounter(), 2);
+    ASSERT_EQ(host.writes.back().size(), 34u);
+    EXPECT_EQ(host.writes.back()[2], 2);
+    const ChannelRecord record = MakeRecord(2);
+    EXPECT_EQ(Bytes(host.writes.back().begin() + 4, host.writes.back().begin() + 28),
+              Bytes(record.bytes.begin(), record.bytes.end()));
+}
+
 TEST_F(RadioProtocolTest, NothingHappensAfterTheDialogEnded)
 {
     StartRead();
