@@ -7,6 +7,7 @@
 #include "toolkit/ResourceTable.h"
 
 #include <QLabel>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -20,6 +21,11 @@ CAboutDlg::CAboutDlg(QWidget* owner)
     setWindowTitle(QStringLiteral("О программном обеспечении ВОРЛЕНД"));
     setModal(true);
     setFont(DialogFont(9));
+    // The dialog face colour, on which the emblem was drawn.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, QColor(0xF0, 0xF0, 0xF0));
+    setPalette(face);
+    setAutoFillBackground(true);
     const QSize base = DialogBaseUnits(font());
     setFixedSize(DialogUnitsToPixels(kTemplateSize, base));
 

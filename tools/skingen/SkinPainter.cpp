@@ -332,9 +332,9 @@ void PaintRadio(QPainter& p, qreal stroke, int waves)
     // Waves to the right of the antenna tip.
     p.setPen(QPen(Qt::white, stroke, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
-    const QPointF tip(0.40, 0.19);
+    const QPointF tip(0.40, 0.22);
     for (int i = 0; i < waves; ++i) {
-        const qreal r = 0.11 + i * 0.085;
+        const qreal r = 0.10 + i * 0.075;
         p.drawArc(QRectF(tip.x() - r, tip.y() - r, 2 * r, 2 * r), -40 * 16, 80 * 16);
     }
 }
@@ -356,8 +356,9 @@ QImage Logo()
 
 QImage DrawEmblem()
 {
+    // Opaque on the dialog face colour of Windows (#F0F0F0), which the about box also uses.
     QImage image(70, 70, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    image.fill(QColor(0xF0, 0xF0, 0xF0));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
