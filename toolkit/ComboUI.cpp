@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QStyledItemDelegate>
 
 namespace DuiLib {
@@ -267,6 +268,12 @@ void CComboUI::showPopup()
     m_delegate->font = GetSkinFont(m_itemFont >= 0 ? m_itemFont : m_font);
     view()->setFont(m_delegate->font);
     update();
+    // The list's frame in the accent colour of the open combo's face.
+    if (QWidget* frame = view()->parentWidget()) {
+        QPalette palette = frame->palette();
+        palette.setColor(QPalette::WindowText, QColor(0x12, 0x6C, 0xB4));
+        frame->setPalette(palette);
+    }
     QComboBox::showPopup();
 }
 
