@@ -117,9 +117,17 @@ void CLabelUI::PaintText(QPainter& painter)
     if (!isEnabled())
         colour = m_disabledTextColor.isValid() ? m_disabledTextColor : kDefaultDisabledText;
     painter.setPen(colour);
-    const QString text = m_endEllipsis
-                             ? painter.fontMetrics().elidedText(m_text, Qt::ElideRight, r.width())
-                             : m_text;
+    // A text that does not fit keeps both ends (a port label keeps its caption and the port's
+    // name) unless the layout asks for the end to go; the whole text is then the tooltip.
+    const QString text = painter.fontMetrics().elidedText(
+        m_text, m_endEllipsis ? Qt::ElideRight : Qt::ElideMiddle, r.width());
+    const bool elided = text != m_text;
+    if (elided && !m_toolTipIsText)
+        m_ownToolTip = toolTip();
+    if (elided || m_toolTipIsText) {
+        setToolTip(elided ? m_text : m_ownToolTip);
+        m_toolTipIsText = elided;
+    }
     painter.drawText(r, int(m_align) | Qt::TextSingleLine, text);
     painter.restore();
 }

@@ -44,6 +44,8 @@ private:
     int m_font = -1;
     Qt::Alignment m_align = Qt::AlignLeft | Qt::AlignVCenter;
     bool m_endEllipsis = false;
+    bool m_toolTipIsText = false; // the tooltip shows a text too long for the label
+    QString m_ownToolTip;         // the tooltip to give back when the text fits again
 };
 
 } // namespace DuiLib

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void attributeListParsesLayoutValues_data();
     void attributeListParsesLayoutValues();
     void defaultsApplyBeforeOwnAttributesAndUnknownClassesAreSkipped();
+    void textTooLongForALabelIsShortenedInTheMiddleWithTheWholeTextAsTooltip();
 };
 
 namespace {
@@ -188,6 +189,45 @@ void LayoutTest::defaultsApplyBeforeOwnAttributesAndUnknownClassesAreSkipped()
     QCOMPARE(DuiLib::GetLayoutHints(c).fixedHeight, 25);
     QCOMPARE(manager.FindControl(QStringLiteral("m")), nullptr);
     QCOMPARE(qobject_cast<DuiLib::CContainerUI*>(root)->GetCount(), 3);
+}
+
+void LayoutTest::textTooLongForALabelIsShortenedInTheMiddleWithTheWholeTextAsTooltip()
+{
+    const QByteArray xml = R"(<Window size="400,30">
+        <HorizontalLayout>
+            <Label name="port" width="120" align="right"/>
+            <Button name="tool" width="120" tooltip="Open"/>
+        </HorizontalLayout>
+    </Window>)";
+    QWidget window;
+    DuiLib::CPaintManagerUI manager(&window);
+    DuiLib::CDialogBuilder builder;
+    QVERIFY(builder.Create(xml, &manager, &window) != nullptr);
+    window.resize(400, 30);
+    auto* port = qobject_cast<DuiLib::CLabelUI*>(manager.FindControl(QStringLiteral("port")));
+    auto* tool = qobject_cast<DuiLib::CLabelUI*>(manager.FindControl(QStringLiteral("tool")));
+    QVERIFY(port != nullptr && tool != nullptr);
+
+    const QString longText = QStringLiteral("Port:/tmp/a-rather-long-folder-name/radio");
+    port->SetText(longText);
+    (void)window.grab();
+    QCOMPARE(port->GetText(), longText);
+    QCOMPARE(port->toolTip(), longText);
+
+    port->SetText(QStringLiteral("Port:COM3"));
+    (void)window.grab();
+    QCOMPARE(port->toolTip(), QString());
+
+    // A tooltip from the layout stays when the text fits, and comes back after a long text.
+    tool->SetText(QStringLiteral("Go"));
+    (void)tool->grab();
+    QCOMPARE(tool->toolTip(), QStringLiteral("Open"));
+    tool->SetText(longText);
+    (void)tool->grab();
+    QCOMPARE(tool->toolTip(), longText);
+    tool->SetText(QStringLiteral("Go"));
+    (void)tool->grab();
+    QCOMPARE(tool->toolTip(), QStringLiteral("Open"));
 }
 
 QTEST_MAIN(LayoutTest)
