@@ -20,7 +20,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorlend"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(Texts::kWindowTitle));
+    // No display name: Qt would append it to every caption, message boxes included.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vorlend"));
 
     // Qt's own dialogs (file dialogs, their overwrite question) in the user's language.
     QTranslator qtTranslator;
