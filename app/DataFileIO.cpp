@@ -6,6 +6,30 @@
 #include <QFile>
 #include <QSaveFile>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The file's bytes on the disk before it replaces the old one, so a power cut cannot leave
+// an empty file in its place.
+bool SyncToDisk(QFileDevice& file)
+{
+    const int fd = file.handle();
+    if (fd < 0)
+        return true; // nothing the C runtime can sync; the commit still checks what it can
+#ifdef _WIN32
+    return _commit(fd) == 0;
+#else
+    return ::fsync(fd) == 0;
+#endif
+}
+
+} // namespace
+
 DataFileRead ReadDataFile(const QString& path)
 {
     DataFileRead result;
@@ -40,10 +64,13 @@ QString WriteDataFile(const QString& path, const KtFileBytes& bytes)
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
     const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+    // commit() replaces the target even when its own final flush fails (a full disk leaves a
+    // truncated file), so the bytes are flushed and synced here, where a failure is seen.
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush() ||
+        !SyncToDisk(file)) {
         const QString error = file.errorString();
         file.cancelWriting();
-        return error;
+        return error.isEmpty() ? QStringLiteral("I/O error") : error;
     }
     if (!file.commit())
         return file.errorString();
