@@ -37,6 +37,8 @@ enum : unsigned
 };
 
 inline constexpr unsigned TIMER_CLOCK = 3026;
+// The progress dialog's result when the window closes under an operation: no message follows.
+inline constexpr int RESULT_WINDOW_CLOSED = 3028;
 
 // The one main window: built from the skin, it wires the controls, reads and writes the radio
 // through its serial port and the protocol engine, opens and saves data files and keeps the
@@ -58,6 +60,8 @@ public:
     void ShowAbout();
     // Requests a radio probe (the port combo's "itemselect" and start-up run it).
     void StartProbe();
+    // A serial port came or went (udev on Linux, WM_DEVICECHANGE on Windows).
+    void PortDeviceChanged(bool arrival, const std::string& name);
 
     // Settings combos from/into a settings frame (offsets from the frame's first byte).
     void ShowSettings(const std::uint8_t* frame);
@@ -85,6 +89,9 @@ protected:
     QWidget* CreateControl(const QString& className, QWidget* parent) override;
     void InitWindow() override;
     void OnFinalMessage() override;
+#ifdef _WIN32
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
     bool OnKeyDown(int key) override;
     void OnNcActivate(bool active) override;
     qintptr HandleCustomMessage(unsigned msg, quintptr wParam, qintptr lParam,
@@ -118,7 +125,6 @@ private:
     // Makes the combo's entries those of the port list mirror, keeping the selection's entry.
     void SyncPortCombo();
     void OnPortSelected(int index);
-    void OnPortDeviceChange(bool arrival, const std::string& name);
     void Message(IUserPrompts::Icon icon, const QString& text);
 
     std::unique_ptr<IUserPrompts> m_prompts;

@@ -5,10 +5,15 @@
 #include "link/PortDiscovery.h"
 #include "link/PortList.h"
 #include "link/RadioProbe.h"
+#include "resources/ProgressDlg.h"
 #include "toolkit/ComboUI.h"
 
 #include <QThread>
-#ifndef _WIN32
+#ifdef _WIN32
+#include "link/DeviceChangeWin32.h"
+
+#include <windows.h>
+#else
 #include "link/UdevMonitor.h"
 #endif
 
@@ -45,7 +50,7 @@ void CMainDlg::FillPortList()
     // Where udev cannot be watched (some containers) the list simply stays as found.
     m_monitor->Start([this](PortChange change, const SerialPortInfo& port) {
         m_uiCalls.Post([this, arrival = change == PortChange::Arrival, name = port.name] {
-            OnPortDeviceChange(arrival, name);
+            PortDeviceChanged(arrival, name);
         });
     });
 #endif
@@ -84,7 +89,7 @@ void CMainDlg::StartProbe()
         m_probe->StartProbe();
 }
 
-void CMainDlg::OnPortDeviceChange(bool arrival, const std::string& name)
+void CMainDlg::PortDeviceChanged(bool arrival, const std::string& name)
 {
     if (m_portList == nullptr || m_shuttingDown)
         return;
@@ -95,10 +100,27 @@ void CMainDlg::OnPortDeviceChange(bool arrival, const std::string& name)
     SyncPortCombo();
 }
 
+#ifdef _WIN32
+bool CMainDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    const auto* msg = static_cast<const MSG*>(message);
+    if (eventType == "windows_generic_MSG" && msg->message == WM_DEVICECHANGE) {
+        if (const auto change = PortChangeFromDeviceBroadcast(
+                msg->wParam, reinterpret_cast<const void*>(msg->lParam)))
+            PortDeviceChanged(change->first == PortChange::Arrival, change->second.name);
+    }
+    return WindowImplBase::nativeEvent(eventType, message, result);
+}
+#endif
+
 void CMainDlg::ShutDown()
 {
     if (m_shuttingDown.exchange(true))
         return;
+    // An operation still running ends with the window: its dialog would otherwise wait for
+    // calls that are dropped from now on.
+    if (m_progress != nullptr)
+        m_progress->EndDialog(RESULT_WINDOW_CLOSED);
 #ifndef _WIN32
     if (m_monitor != nullptr)
         m_monitor->Stop();

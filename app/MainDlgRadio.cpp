@@ -70,7 +70,8 @@ void CMainDlg::RunOperation(bool isRead)
     const int result = dialog.DoModal();
     m_progress = nullptr;
     m_protocol.DialogEnded();
-    ReportOperation(isRead, result);
+    if (!m_shuttingDown)
+        ReportOperation(isRead, result);
 }
 
 void CMainDlg::ReportOperation(bool isRead, int result)
