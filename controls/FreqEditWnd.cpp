@@ -8,33 +8,6 @@
 
 #include <QKeyEvent>
 
-namespace {
-
-// Keys that edit or move without typing a character; the edit handles them unfiltered.
-bool IsCommandKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Delete:
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Insert:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 CFreqEditWnd::CFreqEditWnd(CFreqEditUI* owner) : QLineEdit(owner), m_owner(owner)
 {
     setFrame(false);

@@ -84,21 +84,12 @@ void CProgressDlg::EndDialog(int result)
 
 void CProgressDlg::SetTimer(unsigned id, int milliseconds)
 {
-    KillTimer(id);
-    if (const int qtId = startTimer(milliseconds); qtId != 0)
-        m_timers.insert(qtId, id);
+    m_timers.Set(this, id, milliseconds);
 }
 
 void CProgressDlg::KillTimer(unsigned id)
 {
-    for (auto it = m_timers.begin(); it != m_timers.end();) {
-        if (it.value() == id) {
-            killTimer(it.key());
-            it = m_timers.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    m_timers.Kill(this, id);
 }
 
 void CProgressDlg::OnInitDialog()
@@ -121,9 +112,7 @@ void CProgressDlg::reject()
 void CProgressDlg::done(int result)
 {
     m_ending = true;
-    for (auto it = m_timers.cbegin(); it != m_timers.cend(); ++it)
-        killTimer(it.key());
-    m_timers.clear();
+    m_timers.KillAll(this);
     QDialog::done(result);
 }
 
@@ -146,8 +135,8 @@ void CProgressDlg::showEvent(QShowEvent* event)
 
 void CProgressDlg::timerEvent(QTimerEvent* event)
 {
-    if (const auto it = m_timers.constFind(event->timerId()); it != m_timers.constEnd())
-        OnTimer(it.value());
+    if (const auto id = m_timers.IdOf(event->timerId()))
+        OnTimer(*id);
     else
         QDialog::timerEvent(event);
 }

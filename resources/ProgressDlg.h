@@ -2,9 +2,10 @@
 
 // Qt
 #include <QDialog>
-#include <QHash>
 
 // std
+#include "toolkit/TimerTable.h"
+
 #include <functional>
 
 class QProgressBar;
@@ -75,7 +76,7 @@ private:
     int m_step = 1;
     bool m_initialised = false;
     bool m_ending = false;
-    QHash<int, unsigned> m_timers; // Qt timer id -> the caller's timer id
+    DuiLib::CTimerTable m_timers;
     std::function<void()> m_onInit;
     std::function<void(unsigned)> m_onTimer;
 };

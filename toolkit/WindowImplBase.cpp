@@ -203,22 +203,12 @@ qintptr WindowImplBase::Dispatch(unsigned msg, quintptr wParam, qintptr lParam)
 
 void WindowImplBase::SetTimer(unsigned id, int milliseconds)
 {
-    KillTimer(id);
-    const int qtId = startTimer(milliseconds);
-    if (qtId != 0)
-        m_timers.insert(qtId, id);
+    m_timers.Set(this, id, milliseconds);
 }
 
 void WindowImplBase::KillTimer(unsigned id)
 {
-    for (auto it = m_timers.begin(); it != m_timers.end();) {
-        if (it.value() == id) {
-            killTimer(it.key());
-            it = m_timers.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    m_timers.Kill(this, id);
 }
 
 void WindowImplBase::Notify(TNotifyUI& msg)
@@ -279,8 +269,8 @@ bool WindowImplBase::event(QEvent* event)
 
 void WindowImplBase::timerEvent(QTimerEvent* event)
 {
-    if (const auto it = m_timers.constFind(event->timerId()); it != m_timers.constEnd())
-        Dispatch(UIMSG_TIMER, it.value(), 0);
+    if (const auto id = m_timers.IdOf(event->timerId()))
+        Dispatch(UIMSG_TIMER, *id, 0);
     else
         QWidget::timerEvent(event);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 // Qt
-#include <QHash>
 #include <QPointer>
 #include <QWidget>
 
 // std
 #include "DialogBuilder.h"
 #include "NotifyPump.h"
+#include "TimerTable.h"
 #include "UIBase.h"
 
 #include <functional>
@@ -150,7 +150,7 @@ private:
     WindowInfo m_info;
     CNotifyPump m_basePump;
     int m_closeResult = 0;
-    QHash<int, unsigned> m_timers; // Qt timer id -> the window's timer id
+    CTimerTable m_timers;
 
     // A move or resize the window does itself when the platform cannot do it.
     Qt::Edges m_dragEdges;
