@@ -9,11 +9,7 @@
 #include "toolkit/ComboUI.h"
 
 #include <QThread>
-#ifdef _WIN32
-#include "link/DeviceChangeWin32.h"
-
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include "link/UdevMonitor.h"
 #endif
 
@@ -99,19 +95,6 @@ void CMainDlg::PortDeviceChanged(bool arrival, const std::string& name)
         HandlePortRemoval(m_gate, *m_portList, name);
     SyncPortCombo();
 }
-
-#ifdef _WIN32
-bool CMainDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
-{
-    const auto* msg = static_cast<const MSG*>(message);
-    if (eventType == "windows_generic_MSG" && msg->message == WM_DEVICECHANGE) {
-        if (const auto change = PortChangeFromDeviceBroadcast(
-                msg->wParam, reinterpret_cast<const void*>(msg->lParam)))
-            PortDeviceChanged(change->first == PortChange::Arrival, change->second.name);
-    }
-    return WindowImplBase::nativeEvent(eventType, message, result);
-}
-#endif
 
 void CMainDlg::ShutDown()
 {

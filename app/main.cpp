@@ -8,7 +8,11 @@
 
 // std
 #include "MainDlg.h"
+#ifdef _WIN32
+#include "SingleInstanceWin32.h"
+#else
 #include "SingleInstance.h"
+#endif
 #include "Texts.h"
 #include "model/DecimalSeparator.h"
 #include "resources/SkinResources.h"
@@ -29,9 +33,14 @@ int main(int argc, char* argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
+#ifdef _WIN32
+    if (!ClaimSingleInstance())
+        return 0;
+#else
     CSingleInstance instance(QString::fromLatin1(Texts::kInstanceKey));
     if (!instance.TryBecomePrimary())
         return 0;
+#endif
 
     // Numbers, the clock and month names follow the user's settings from here on.
     std::setlocale(LC_ALL, "");
@@ -45,11 +54,13 @@ int main(int argc, char* argv[])
     vorlend::RegisterBuiltinResources();
     auto* window = new CMainDlg;
     window->setAttribute(Qt::WA_DeleteOnClose);
+#ifndef _WIN32
     instance.SetActivationHandler([window] {
         window->showNormal();
         window->raise();
         window->activateWindow();
     });
+#endif
     window->Create(QString::fromUtf8(Texts::kWindowTitle));
     window->CenterWindow();
     window->show();
