@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -15,17 +18,18 @@
 namespace {
 
 // The file's bytes on the disk before it replaces the old one, so a power cut cannot leave
-// an empty file in its place.
-bool SyncToDisk(QFileDevice& file)
+// an empty file in its place. Returns why that failed, or nothing.
+QString SyncToDisk(QFileDevice& file)
 {
     const int fd = file.handle();
     if (fd < 0)
-        return true; // nothing the C runtime can sync; the commit still checks what it can
+        return {}; // nothing the C runtime can sync; the commit still checks what it can
 #ifdef _WIN32
-    return _commit(fd) == 0;
+    const bool synced = _commit(fd) == 0;
 #else
-    return ::fsync(fd) == 0;
+    const bool synced = ::fsync(fd) == 0;
 #endif
+    return synced ? QString() : QString::fromLocal8Bit(std::strerror(errno));
 }
 
 } // namespace
@@ -66,11 +70,14 @@ QString WriteDataFile(const QString& path, const KtFileBytes& bytes)
     const auto size = static_cast<qint64>(bytes.size());
     // commit() replaces the target even when its own final flush fails (a full disk leaves a
     // truncated file), so the bytes are flushed and synced here, where a failure is seen.
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush() ||
-        !SyncToDisk(file)) {
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush()) {
         const QString error = file.errorString();
         file.cancelWriting();
-        return error.isEmpty() ? QStringLiteral("I/O error") : error;
+        return error;
+    }
+    if (const QString error = SyncToDisk(file); !error.isEmpty()) {
+        file.cancelWriting();
+        return error;
     }
     if (!file.commit())
         return file.errorString();
