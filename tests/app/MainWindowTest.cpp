@@ -14,6 +14,7 @@
 #include "app/Texts.h"
 #include "controls/ChannelList.h"
 #include "file/KtFile.h"
+#include "link/CommPort.h"
 #include "model/CellText.h"
 #include "model/DecimalSeparator.h"
 #include "model/SettingsMapping.h"
@@ -80,6 +81,7 @@ private Q_SLOTS:
     void silentRadioAndStalledRadioGiveTheirMessages();
     void hangUpDuringAWriteEndsCleanly();
     void noPortSelectedSaysCheckTheCable();
+    void portThatCannotBeOpenedSaysWhy();
     void saveAndOpenRoundTripByteExact();
     void badFilesLeaveTheGridAlone();
     void keysOnlyActivateVisibleEnabledButtons();
@@ -319,6 +321,36 @@ void MainWindowTest::noPortSelectedSaysCheckTheCable()
     PressKey(Qt::Key_F11);
     QCOMPARE(LastMessage(), Utf8(Texts::kCheckCable));
     QVERIFY(m_prompts.messages.back().icon == IUserPrompts::Icon::Information);
+}
+
+void MainWindowTest::portThatCannotBeOpenedSaysWhy()
+{
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0 && m_window->GetPort().IsOpen(), 2000);
+
+    // Another program holds the port.
+    struct CIgnoringReceiver : ICommPortProcess
+    {
+        virtual ~CIgnoringReceiver() = default;
+        void OnReceive(const std::uint8_t*, std::uint32_t) override {}
+    } nobody;
+    m_window->GetPort().Close();
+    CCommPort other(&nobody);
+    QVERIFY(other.Open(m_radio->SlavePath()));
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(),
+             Utf8(Texts::kPortOpenFailed) + QLatin1Char('\n') + Utf8(Texts::kPortBusy));
+    QCOMPARE(m_prompts.messages.back().caption, Utf8(Texts::kWarningCaption));
+    QVERIFY(m_prompts.messages.back().icon == IUserPrompts::Icon::Warning);
+    other.Close();
+
+    // The adapter was pulled out.
+    m_radio.reset();
+    PressKey(Qt::Key_F12);
+    QCOMPARE(LastMessage(),
+             Utf8(Texts::kPortOpenFailed) + QLatin1Char('\n') + Utf8(Texts::kPortNotFound));
+    QVERIFY(!m_window->GetPort().IsOpen());
+    QCOMPARE(m_prompts.messages.size(), std::size_t{2});
 }
 
 void MainWindowTest::saveAndOpenRoundTripByteExact()

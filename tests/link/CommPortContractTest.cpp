@@ -16,7 +16,11 @@
 #include <numeric>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -313,6 +317,33 @@ TEST(CommPortPosix, OpenErrorsSayWhy)
     holder.Close();
     EXPECT_TRUE(port.Open(pty.SlavePath()));
     EXPECT_EQ(port.LastOpenError(), PortOpenError::None);
+}
+
+// A port the user may not open: as root the check runs in a child that gives up root.
+TEST(CommPortPosix, PortWithoutPermissionSaysSo)
+{
+    CPtyPeer pty;
+    ASSERT_TRUE(pty.Valid());
+    ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0), 0);
+    auto openAsUser = [&] {
+        CRecordingReceiver receiver;
+        CCommPort port(&receiver);
+        return !port.Open(pty.SlavePath()) &&
+               port.LastOpenError() == PortOpenError::PermissionDenied;
+    };
+    if (geteuid() != 0) {
+        EXPECT_TRUE(openAsUser());
+        return;
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = setgid(65534) == 0 && setuid(65534) == 0; // nobody
+        _exit(dropped && openAsUser() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(CommPortPosix, LineIsRaw9600AndRestoredOnClose)
