@@ -14,6 +14,7 @@
 #include <random>
 #include <unistd.h>
 
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -89,6 +90,7 @@ class DataFileSafetyTest : public QObject
 
 private Q_SLOTS:
     void failingWriteAtEveryByteKeepsThePreviousFile();
+    void fullDiskKeepsThePreviousFile();
     void killedSaveLeavesTheOldOrTheNewFile();
     void partlyWrittenFileIsNeverApplied();
     void missingFolderIsReportedAndWritesNothing();
@@ -120,6 +122,36 @@ void DataFileSafetyTest::failingWriteAtEveryByteKeepsThePreviousFile()
         QCOMPARE(WriteDataFile(path, next), QString());
     }
     QCOMPARE(ReadRaw(path), Encoded(MarkedImage(0x40)));
+}
+
+void DataFileSafetyTest::fullDiskKeepsThePreviousFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    // A tiny disk of its own: two pages, one for the file and one to fill up.
+    if (mount("vorlend-test", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
+        QSKIP("mounting a tmpfs needs root");
+    struct Unmount
+    {
+        QByteArray path;
+        ~Unmount() { umount(path.constData()); }
+    } unmount{mountPoint};
+
+    const QString path = dir.filePath(QStringLiteral("radio.kt"));
+    const QByteArray previous = Encoded(MarkedImage(0x11));
+    QVERIFY(WriteRaw(path, previous));
+    QFile filler(dir.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+
+    const QString error = WriteDataFile(path, EncodeKtFile(MarkedImage(0x55)));
+    QVERIFY2(!error.isEmpty(), "a save onto a full disk reported success");
+    QCOMPARE(ReadRaw(path), previous);
+    QCOMPARE(ReadDataFile(path).status, DataFileRead::Status::Ok);
 }
 
 void DataFileSafetyTest::killedSaveLeavesTheOldOrTheNewFile()
