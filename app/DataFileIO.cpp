@@ -1,14 +1,16 @@
 #include "DataFileIO.h"
 
-// Qt
 #include "LocalTime.h"
 
+// Qt
 #include <QFile>
 #include <QSaveFile>
 
+// std
 #include <cerrno>
 #include <cstring>
 
+// system
 #ifdef _WIN32
 #include <io.h>
 #else

@@ -1,9 +1,9 @@
 #pragma once
 
-// Qt
 #include "file/KtFile.h"
 #include "model/RadioImage.h"
 
+// Qt
 #include <QString>
 
 // Reading and writing ".kt" files on disk, with the failures worded for the user.

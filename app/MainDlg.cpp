@@ -1,6 +1,5 @@
 #include "MainDlg.h"
 
-// Qt
 #include "LocalTime.h"
 #include "Texts.h"
 #include "controls/ChannelList.h"
@@ -20,6 +19,7 @@
 #include "link/UdevMonitor.h"
 #endif
 
+// Qt
 #include <QApplication>
 #include <QIcon>
 

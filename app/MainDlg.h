@@ -1,8 +1,5 @@
 #pragma once
 
-// Qt
-
-// std
 #include "UiThreadCall.h"
 #include "UserPrompts.h"
 #include "link/CommPort.h"
@@ -10,6 +7,7 @@
 #include "link/RadioProtocol.h"
 #include "toolkit/WindowImplBase.h"
 
+// std
 #include <atomic>
 #include <memory>
 

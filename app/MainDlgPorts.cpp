@@ -1,17 +1,17 @@
 // The port list ("cboCOM"), serial adapters coming and going, the radio probe, and shut-down.
 #include "MainDlg.h"
 
-// Qt
 #include "link/PortDiscovery.h"
 #include "link/PortList.h"
 #include "link/RadioProbe.h"
 #include "resources/ProgressDlg.h"
 #include "toolkit/ComboUI.h"
-
-#include <QThread>
 #ifndef _WIN32
 #include "link/UdevMonitor.h"
 #endif
+
+// Qt
+#include <QThread>
 
 void CMainDlg::FillPortList()
 {

@@ -1,9 +1,6 @@
 // Reading and writing the radio: the commands, the progress dialog with its watchdog, and what
 // the protocol engine asks of the window from the port's reader thread.
 #include "MainDlg.h"
-
-// Qt
-
 #include "Texts.h"
 #include "controls/ChannelList.h"
 #include "resources/ProgressDlg.h"

@@ -1,10 +1,9 @@
 // Serial adapters coming and going on Windows: the WM_DEVICECHANGE broadcasts the main window
 // receives. Kept apart because <windows.h> renames PostMessage and SendMessage.
 #include "MainDlg.h"
-
-// Windows
 #include "link/DeviceChangeWin32.h"
 
+// system
 #include <windows.h>
 
 bool CMainDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)

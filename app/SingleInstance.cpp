@@ -6,7 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
-// std
+// system
 #include <unistd.h>
 
 namespace {

@@ -1,6 +1,6 @@
 #include "app/SingleInstanceWin32.h"
 
-// Windows
+// system
 #include <windows.h>
 
 namespace {

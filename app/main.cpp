@@ -1,12 +1,5 @@
 // Entry point: one copy per user, the user's locale and decimal separator, the main window.
 
-// Qt
-#include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
-
-// std
 #include "MainDlg.h"
 #ifdef _WIN32
 #include "SingleInstanceWin32.h"
@@ -17,6 +10,13 @@
 #include "model/DecimalSeparator.h"
 #include "resources/SkinResources.h"
 
+// Qt
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+// std
 #include <clocale>
 #include <locale>
 

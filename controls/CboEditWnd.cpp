@@ -1,11 +1,11 @@
 #include "CboEditWnd.h"
 
-// Qt
 #include "CodeFilter.h"
 #include "ComboEditUI.h"
 #include "LineEditState.h"
 #include "model/DecimalSeparator.h"
 
+// Qt
 #include <QKeyEvent>
 #include <QWheelEvent>
 

@@ -1,6 +1,5 @@
 #include "ChannelList.h"
 
-// Qt
 #include "ChannelListHeader.h"
 #include "ChannelListModel.h"
 #include "ChannelListView.h"
@@ -12,6 +11,7 @@
 #include "toolkit/PaintManager.h"
 #include "toolkit/SkinStyle.h"
 
+// Qt
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>

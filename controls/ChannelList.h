@@ -1,13 +1,13 @@
 #pragma once
 
+#include "ListChannelElement.h"
+#include "toolkit/ControlUI.h"
+
 // Qt
 #include <QElapsedTimer>
 #include <QPointer>
 
 // std
-#include "ListChannelElement.h"
-#include "toolkit/ControlUI.h"
-
 #include <array>
 #include <memory>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "ChannelListHeader.h"
 
-// Qt
 #include "toolkit/ControlUI.h"
 #include "toolkit/PaintManager.h"
 
+// Qt
 #include <QPainter>
 
 using namespace DuiLib;

@@ -1,8 +1,8 @@
 #include "ChannelListView.h"
 
-// Qt
 #include "ChannelList.h"
 
+// Qt
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,9 +1,9 @@
 #include "ComboEditUI.h"
 
-// Qt
 #include "CboEditWnd.h"
 #include "toolkit/PaintManager.h"
 
+// Qt
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHoverEvent>

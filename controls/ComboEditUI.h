@@ -1,8 +1,8 @@
 #pragma once
 
-// Qt
 #include "toolkit/ComboUI.h"
 
+// Qt
 #include <QPointer>
 
 class CCboEditWnd;

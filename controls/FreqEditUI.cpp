@@ -1,9 +1,9 @@
 #include "FreqEditUI.h"
 
-// Qt
 #include "FreqEditWnd.h"
 #include "toolkit/PaintManager.h"
 
+// Qt
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>

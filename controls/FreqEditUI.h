@@ -1,8 +1,8 @@
 #pragma once
 
-// Qt
 #include "toolkit/ControlUI.h"
 
+// Qt
 #include <QPointer>
 
 class CFreqEditWnd;

@@ -1,11 +1,11 @@
 #include "FreqEditWnd.h"
 
-// Qt
 #include "FreqEditUI.h"
 #include "FreqFilter.h"
 #include "LineEditState.h"
 #include "model/DecimalSeparator.h"
 
+// Qt
 #include <QKeyEvent>
 
 CFreqEditWnd::CFreqEditWnd(CFreqEditUI* owner) : QLineEdit(owner), m_owner(owner)

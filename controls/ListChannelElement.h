@@ -1,11 +1,11 @@
 #pragma once
 
+#include "model/ChannelRecord.h"
+
 // Qt
 #include <QString>
 
 // std
-#include "model/ChannelRecord.h"
-
 #include <array>
 
 class CChannelList;

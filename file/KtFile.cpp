@@ -1,8 +1,8 @@
 #include "KtFile.h"
 
-// std
 #include "Crc16.h"
 
+// std
 #include <algorithm>
 #include <cstring>
 

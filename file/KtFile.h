@@ -1,8 +1,8 @@
 #pragma once
 
-// std
 #include "model/RadioImage.h"
 
+// std
 #include <array>
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #pragma once
 
-// std
 #include "link/ICommPort.h"
 #include "link/ICommPortProcess.h"
 
+// std
 #include <atomic>
 #include <cstdint>
 #include <memory>

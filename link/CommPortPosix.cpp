@@ -8,12 +8,11 @@
 #include <chrono>
 #include <cstring>
 
-// POSIX
+// system
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
-
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <set>
 
-// Windows
+// system
 #include <windows.h>
 
 // The Windows half of CCommPort: overlapped I/O on a COM port. The reader thread sleeps in

@@ -1,5 +1,6 @@
 #include "link/DeviceChangeWin32.h"
 
+// std
 #include <cstddef>
 #include <cwchar>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
-// std
 #include "link/PortDiscovery.h"
 
+// std
 #include <cstdint>
 #include <optional>
 #include <utility>

@@ -1,9 +1,9 @@
 #include "link/PortList.h"
 
-// std
 #include "link/ICommPort.h"
 #include "link/PortGate.h"
 
+// std
 #include <algorithm>
 #include <cstdint>
 

@@ -1,12 +1,12 @@
 #include "link/RadioProbe.h"
 
-// std
 #include "link/CommPort.h"
 #include "link/ManualResetEvent.h"
 #include "link/PortGate.h"
 #include "link/PortList.h"
 #include "link/RadioProtocol.h"
 
+// std
 #include <algorithm>
 #include <cctype>
 #include <chrono>

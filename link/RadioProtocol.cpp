@@ -1,9 +1,9 @@
 #include "link/RadioProtocol.h"
 
-// std
 #include "file/Crc16.h"
 #include "link/CommPort.h"
 
+// std
 #include <algorithm>
 #include <cstring>
 

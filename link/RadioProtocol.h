@@ -1,9 +1,9 @@
 #pragma once
 
-// std
 #include "link/ManualResetEvent.h"
 #include "model/ChannelRecord.h"
 
+// std
 #include <array>
 #include <atomic>
 #include <cstddef>

@@ -1,13 +1,13 @@
 // Serial port discovery on Linux: udev's tty devices that have hardware behind them, plus the
 // paths listed in VORLEND_SERIAL_PORTS.
 
-// std
-#include <cstdlib>
-
-// POSIX
 #include "link/PortDiscovery.h"
 #include "link/UdevDevice.h"
 
+// std
+#include <cstdlib>
+
+// system
 #include <unistd.h>
 
 bool EnumerateSerialPortInfos(std::vector<SerialPortInfo>& ports)

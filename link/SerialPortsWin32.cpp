@@ -3,6 +3,7 @@
 
 #include "link/PortDiscovery.h"
 
+// std
 #include <cstdlib>
 
 // clang-format off

@@ -2,9 +2,9 @@
 
 // Linux only: what the discovery and the hot-plug monitor read of a udev device.
 
-// Linux
 #include "link/PortDiscovery.h"
 
+// system
 #include <libudev.h>
 
 // Properties, the parent's driver and the UART type of a tty device.

@@ -1,14 +1,13 @@
 #include "link/UdevMonitor.h"
 
+#include "link/UdevDevice.h"
+
 // std
 #include <cerrno>
 
-// POSIX
-#include "link/UdevDevice.h"
-
+// system
 #include <poll.h>
 #include <unistd.h>
-
 #include <sys/eventfd.h>
 
 CUdevMonitor::~CUdevMonitor()

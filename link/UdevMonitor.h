@@ -1,8 +1,8 @@
 #pragma once
 
-// std
 #include "link/PortDiscovery.h"
 
+// std
 #include <atomic>
 #include <functional>
 #include <thread>

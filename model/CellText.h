@@ -1,8 +1,8 @@
 #pragma once
 
-// std
 #include "ChannelRecord.h"
 
+// std
 #include <array>
 #include <optional>
 #include <string>

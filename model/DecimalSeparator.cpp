@@ -1,8 +1,8 @@
 #include "DecimalSeparator.h"
 
-// std
 #include "ToneCode.h"
 
+// std
 #include <atomic>
 #include <cstdio>
 #include <string>

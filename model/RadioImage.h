@@ -1,9 +1,9 @@
 #pragma once
 
-// std
 #include "ChannelRecord.h"
 #include "SettingsRecord.h"
 
+// std
 #include <array>
 #include <cstddef>
 

@@ -1,9 +1,9 @@
 #include "ToneCode.h"
 
-// std
 #include "DecimalSeparator.h"
 #include "ValueText.h"
 
+// std
 #include <charconv>
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "ValueText.h"
 
-// std
 #include "DecimalSeparator.h"
 
+// std
 #include <charconv>
 #include <cmath>
 #include <limits>

@@ -1,11 +1,11 @@
 #include "resources/AboutDlg.h"
 
-// Qt
 #include "resources/DialogUnits.h"
 #include "resources/SkinResources.h"
 #include "resources/resource.h"
 #include "toolkit/ResourceTable.h"
 
+// Qt
 #include <QLabel>
 #include <QPalette>
 #include <QPixmap>

@@ -1,8 +1,8 @@
 #include "resources/ProgressDlg.h"
 
-// Qt
 #include "resources/DialogUnits.h"
 
+// Qt
 #include <QCloseEvent>
 #include <QProgressBar>
 #include <QThread>

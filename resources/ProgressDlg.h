@@ -1,11 +1,11 @@
 #pragma once
 
+#include "toolkit/TimerTable.h"
+
 // Qt
 #include <QDialog>
 
 // std
-#include "toolkit/TimerTable.h"
-
 #include <functional>
 
 class QProgressBar;

@@ -1,12 +1,12 @@
 #include "resources/SkinResources.h"
 
+#include "resources/resource.h"
+#include "toolkit/ResourceTable.h"
+
 // Qt
 #include <QPixmap>
 
 // std
-#include "resources/resource.h"
-#include "toolkit/ResourceTable.h"
-
 #include <cstddef>
 
 namespace vorlend {

@@ -1,8 +1,8 @@
 #include "ButtonUI.h"
 
-// Qt
 #include "PaintManager.h"
 
+// Qt
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>

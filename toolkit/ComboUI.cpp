@@ -1,10 +1,10 @@
 #include "ComboUI.h"
 
-// Qt
 #include "ControlUI.h"
 #include "PaintManager.h"
 #include "SkinStyle.h"
 
+// Qt
 #include <QAbstractItemView>
 #include <QListView>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-// Qt
 #include "UIBase.h"
 
+// Qt
 #include <QComboBox>
 #include <QPointer>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// Qt
 #include "ControlUI.h"
 
+// Qt
 #include <QLayout>
 
 namespace DuiLib {

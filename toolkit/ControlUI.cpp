@@ -1,8 +1,8 @@
 #include "ControlUI.h"
 
-// Qt
 #include "PaintManager.h"
 
+// Qt
 #include <QLayout>
 #include <QPainter>
 #include <QPainterPath>

@@ -1,8 +1,8 @@
 #pragma once
 
-// Qt
 #include "UIBase.h"
 
+// Qt
 #include <QColor>
 #include <QMargins>
 #include <QMetaType>

@@ -1,12 +1,12 @@
 #include "DialogBuilder.h"
 
-// Qt
 #include "ButtonUI.h"
 #include "ComboUI.h"
 #include "ContainerUI.h"
 #include "LabelUI.h"
 #include "PaintManager.h"
 
+// Qt
 #include <QFont>
 #include <QXmlStreamReader>
 

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "UIBase.h"
+
 // Qt
 #include <QByteArray>
 #include <QMargins>
 #include <QSize>
 
 // std
-#include "UIBase.h"
-
 #include <optional>
 
 namespace DuiLib {

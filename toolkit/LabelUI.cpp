@@ -1,8 +1,8 @@
 #include "LabelUI.h"
 
-// Qt
 #include "PaintManager.h"
 
+// Qt
 #include <QPainter>
 
 namespace DuiLib {

@@ -1,8 +1,8 @@
 #pragma once
 
-// std
 #include "UIBase.h"
 
+// std
 #include <functional>
 #include <vector>
 

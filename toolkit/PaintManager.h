@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UIBase.h"
+
 // Qt
 #include <QFont>
 #include <QHash>
@@ -8,8 +10,6 @@
 #include <QPointer>
 
 // std
-#include "UIBase.h"
-
 #include <functional>
 #include <vector>
 

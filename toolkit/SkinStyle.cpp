@@ -1,8 +1,8 @@
 #include "SkinStyle.h"
 
-// Qt
 #include "PaintManager.h"
 
+// Qt
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFrame>

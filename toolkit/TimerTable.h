@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QObject>
 
+// std
 #include <optional>
 
 namespace DuiLib {

@@ -1,5 +1,11 @@
 #include "WindowImplBase.h"
 
+#include "ButtonUI.h"
+#include "ContainerUI.h"
+#include "PaintManager.h"
+#include "ResourceTable.h"
+#include "ZipArchive.h"
+
 // Qt
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,12 +19,6 @@
 #include <QWindow>
 
 // std
-#include "ButtonUI.h"
-#include "ContainerUI.h"
-#include "PaintManager.h"
-#include "ResourceTable.h"
-#include "ZipArchive.h"
-
 #include <cstdlib>
 
 namespace DuiLib {

@@ -1,15 +1,15 @@
 #pragma once
 
-// Qt
-#include <QPointer>
-#include <QWidget>
-
-// std
 #include "DialogBuilder.h"
 #include "NotifyPump.h"
 #include "TimerTable.h"
 #include "UIBase.h"
 
+// Qt
+#include <QPointer>
+#include <QWidget>
+
+// std
 #include <functional>
 
 namespace DuiLib {

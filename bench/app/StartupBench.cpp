@@ -2,6 +2,11 @@
 // idle window uses (only its clock ticks). Run under a real X server (Xvfb) or offscreen:
 //   QT_QPA_PLATFORM=offscreen build/bench/app/bench_startup [idle-seconds]
 
+#include "app/MainDlg.h"
+#include "app/Texts.h"
+#include "model/DecimalSeparator.h"
+#include "resources/SkinResources.h"
+
 // Qt
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,15 +14,11 @@
 #include <QTimer>
 
 // std
-#include "app/MainDlg.h"
-#include "app/Texts.h"
-#include "model/DecimalSeparator.h"
-#include "resources/SkinResources.h"
-
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+// system
 #include <sys/resource.h>
 
 namespace {

@@ -1,10 +1,10 @@
 // Full reads and writes against the simulated radio at 9600-baud pacing: wall time beside the
 // pure line time and the time the protocol's own read windows allow.
 
-// std
 #include "tests/link/LinkRig.h"
 #include "tools/simradio/SimRadio.h"
 
+// std
 #include <chrono>
 #include <cstdio>
 

@@ -1,16 +1,6 @@
 // How long the radio probe takes: to find a simulated radio listed in VORLEND_SERIAL_PORTS,
 // and for a pass over N silent ports (against N x 80 ms).
 
-// std
-#include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <cstdio>
-#include <memory>
-#include <string>
-#include <vector>
-
-// POSIX
 #include "link/CommPort.h"
 #include "link/PortDiscovery.h"
 #include "link/PortGate.h"
@@ -20,6 +10,16 @@
 #include "tests/link/FakeHost.h"
 #include "tools/simradio/SimRadio.h"
 
+// std
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+// system
 #include <stdlib.h>
 
 namespace {

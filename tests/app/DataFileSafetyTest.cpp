@@ -1,19 +1,20 @@
 // A save that fails or is killed at any moment never damages the file it replaces, and an open
 // never applies an image that another program has only partly written.
 
+#include "app/DataFileIO.h"
+#include "file/KtFile.h"
+
 // Qt
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 // std
-#include "app/DataFileIO.h"
-#include "file/KtFile.h"
-
 #include <csignal>
 #include <random>
-#include <unistd.h>
 
+// system
+#include <unistd.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>

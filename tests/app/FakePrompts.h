@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/UserPrompts.h"
+
 // Qt
 #include <QStringList>
 
 // std
-#include "app/UserPrompts.h"
-
 #include <vector>
 
 // Answers the main window's boxes and dialogs in place of a person and records what it was

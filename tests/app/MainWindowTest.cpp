@@ -1,14 +1,6 @@
 // The whole program as a user meets it: the main window built from the embedded skin, the
 // simulated radio on a pseudo-terminal, keys, the toolbar, files.
 
-// Qt
-#include <QFile>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QtTest>
-
-// std
 #include "FakePrompts.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
@@ -23,6 +15,14 @@
 #include "toolkit/LabelUI.h"
 #include "tools/simradio/SimRadio.h"
 
+// Qt
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// std
 #include <memory>
 #include <random>
 

@@ -2,13 +2,6 @@
 // a write, and while serial adapters come and go. The window must be gone within a second,
 // show nothing more, and leave no thread behind that touches it (run under ThreadSanitizer).
 
-// Qt
-#include <QElapsedTimer>
-#include <QPointer>
-#include <QTimer>
-#include <QtTest>
-
-// std
 #include "FakePrompts.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
@@ -17,6 +10,13 @@
 #include "toolkit/ComboUI.h"
 #include "tools/simradio/SimRadio.h"
 
+// Qt
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+// std
 #include <atomic>
 #include <memory>
 #include <string>

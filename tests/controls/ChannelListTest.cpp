@@ -1,6 +1,4 @@
-// Qt
 #include "controls/ChannelList.h"
-
 #include "GridFixture.h"
 #include "controls/CboEditWnd.h"
 #include "controls/ComboEditUI.h"
@@ -12,6 +10,7 @@
 #include "toolkit/ComboUI.h"
 #include "toolkit/PaintManager.h"
 
+// Qt
 #include <QAbstractItemView>
 #include <QHeaderView>
 #include <QScrollBar>

@@ -1,4 +1,3 @@
-// Qt
 #include "GridFixture.h"
 #include "controls/CboEditWnd.h"
 #include "controls/ComboEditUI.h"
@@ -8,6 +7,7 @@
 #include "model/ToneCode.h"
 #include "toolkit/PaintManager.h"
 
+// Qt
 #include <QTest>
 
 using namespace DuiLib;

@@ -1,7 +1,7 @@
-// Qt
 #include "controls/CodeFilter.h"
 #include "controls/FreqFilter.h"
 
+// Qt
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>

@@ -1,6 +1,5 @@
 #include "GridFixture.h"
 
-// Qt
 #include "controls/ChannelList.h"
 #include "controls/ComboEditUI.h"
 #include "controls/FreqEditUI.h"
@@ -9,6 +8,7 @@
 #include "toolkit/ComboUI.h"
 #include "toolkit/PaintManager.h"
 
+// Qt
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #pragma once
 
-// Qt
 #include "toolkit/UIBase.h"
 
+// Qt
 #include <QList>
 #include <QString>
 #include <QWidget>

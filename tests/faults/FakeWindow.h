@@ -1,11 +1,11 @@
 #pragma once
 
-// std
 #include "app/Texts.h"
 #include "link/CommPort.h"
 #include "link/RadioProtocol.h"
 #include "model/SettingsMapping.h"
 
+// std
 #include <array>
 #include <atomic>
 #include <chrono>

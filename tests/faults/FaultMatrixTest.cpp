@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+// std
 #include <algorithm>
 #include <cstdio>
 #include <memory>

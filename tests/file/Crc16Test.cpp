@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+// std
 #include <array>
 #include <cstring>
 

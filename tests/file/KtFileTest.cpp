@@ -1,9 +1,9 @@
 #include "file/KtFile.h"
-
 #include "file/Crc16.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <algorithm>
 #include <random>
 #include <vector>

@@ -6,6 +6,7 @@
 #include "model/DecimalSeparator.h"
 #include "model/ValueText.h"
 
+// std
 #include <clocale>
 #include <cmath>
 #include <cstdlib>

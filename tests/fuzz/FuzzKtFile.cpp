@@ -5,6 +5,7 @@
 #include "file/Crc16.h"
 #include "file/KtFile.h"
 
+// std
 #include <algorithm>
 #include <cstring>
 #include <vector>

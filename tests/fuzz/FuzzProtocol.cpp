@@ -8,6 +8,7 @@
 #include "link/CommPort.h"
 #include "link/RadioProtocol.h"
 
+// std
 #include <array>
 #include <cstring>
 #include <vector>

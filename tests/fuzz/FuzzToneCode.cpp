@@ -5,6 +5,7 @@
 #include "model/DecimalSeparator.h"
 #include "model/ToneCode.h"
 
+// std
 #include <string>
 
 namespace {

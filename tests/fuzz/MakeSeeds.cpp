@@ -9,6 +9,7 @@
 #include "model/ToneCode.h"
 #include "model/ValueText.h"
 
+// std
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

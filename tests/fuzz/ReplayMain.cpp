@@ -7,20 +7,23 @@
 // A failing input is written to crash-<name>-<index> in the working folder (and shown in hex)
 // before the process aborts, so it can be replayed alone or added to the corpus.
 
+// std
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
+
+// system
+#include <fcntl.h>
+#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 

@@ -1,13 +1,13 @@
 // The serial port contract, run against the real port on a pseudo-terminal and against the
 // in-memory port that other tests may use in its place.
 
-// std
 #include "link/CommPort.h"
 #include "tests/link/FakeCommPort.h"
 #include "tests/link/PtyPeer.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -16,9 +16,10 @@
 #include <numeric>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
+// system
+#include <unistd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 

@@ -1,12 +1,12 @@
 // Reads and writes through a real pseudo-terminal against the simulated radio, at line speed.
 
-// std
 #include "file/Crc16.h"
 #include "tests/link/LinkRig.h"
 #include "tools/simradio/SimRadio.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <chrono>
 #include <string>
 #include <thread>

@@ -1,10 +1,10 @@
 #pragma once
 
-// std
 #include "link/CommPort.h"
 #include "link/ICommPort.h"
 #include "link/ICommPortProcess.h"
 
+// std
 #include <atomic>
 #include <chrono>
 #include <condition_variable>

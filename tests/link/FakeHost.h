@@ -1,10 +1,10 @@
 #pragma once
 
-// std
 #include "link/CommPort.h"
 #include "link/RadioProtocol.h"
 #include "model/ChannelRecord.h"
 
+// std
 #include <array>
 #include <condition_variable>
 #include <cstdint>

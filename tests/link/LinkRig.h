@@ -1,10 +1,10 @@
 #pragma once
 
-// std
 #include "link/CommPort.h"
 #include "link/RadioProtocol.h"
 #include "tests/link/FakeHost.h"
 
+// std
 #include <atomic>
 #include <chrono>
 #include <condition_variable>

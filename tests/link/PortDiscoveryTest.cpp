@@ -1,14 +1,13 @@
 // Port names: sorting and de-duplication, the Windows friendly-name rule, the list of extra
 // ports, and udev's property sets recorded from real machines turned into entries.
 
-// std
 #include "link/PortDiscovery.h"
-
 #include "link/PortGate.h"
 #include "link/PortList.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <cctype>
 #include <set>
 #include <string>

@@ -1,10 +1,10 @@
 // CPortGate under contention: shared holders, an exclusive request queuing later ones, time-outs.
 
-// std
 #include "link/PortGate.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <atomic>
 #include <chrono>
 #include <future>

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-// POSIX
+// system
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>

@@ -1,8 +1,17 @@
 // The radio probe over pseudo-terminals, with simulated radios listed in VORLEND_SERIAL_PORTS.
 
-// std
+#include "link/RadioProbe.h"
+#include "link/PortDiscovery.h"
+#include "link/PortGate.h"
+#include "link/PortList.h"
+#include "link/UdevMonitor.h"
+#include "tests/link/FakeCommPort.h"
+#include "tests/link/FakeHost.h"
+#include "tools/simradio/SimRadio.h"
+
 #include <gtest/gtest.h>
 
+// std
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -11,16 +20,7 @@
 #include <string>
 #include <vector>
 
-// POSIX
-#include "link/PortDiscovery.h"
-#include "link/PortGate.h"
-#include "link/PortList.h"
-#include "link/RadioProbe.h"
-#include "link/UdevMonitor.h"
-#include "tests/link/FakeCommPort.h"
-#include "tests/link/FakeHost.h"
-#include "tools/simradio/SimRadio.h"
-
+// system
 #include <stdlib.h>
 
 namespace {

@@ -1,13 +1,12 @@
 // The protocol engine fed with deliveries directly: no port, no thread, no clock.
 
-// std
 #include "link/RadioProtocol.h"
-
 #include "file/Crc16.h"
 #include "tests/link/FakeHost.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,13 +1,12 @@
 // The simulated radio's own parser: a byte stream in any split, its answers and its faults.
 
-// std
 #include "tools/simradio/SimRadioCore.h"
-
 #include "file/Crc16.h"
 #include "tools/simradio/SimRadio.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <cstdio>
 #include <fstream>
 #include <optional>

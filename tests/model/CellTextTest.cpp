@@ -1,10 +1,10 @@
 #include "model/CellText.h"
-
 #include "SeparatorGuard.h"
 #include "model/ToneCode.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <random>
 #include <vector>
 

@@ -1,9 +1,9 @@
 #include "model/ToneCode.h"
-
 #include "SeparatorGuard.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <random>
 #include <string>
 

@@ -1,9 +1,9 @@
 #include "model/ValueText.h"
-
 #include "SeparatorGuard.h"
 
 #include <gtest/gtest.h>
 
+// std
 #include <cmath>
 #include <string>
 

@@ -1,10 +1,10 @@
 #include "tests/toolkit/TestWindow.h"
 
-// Qt
 #include "toolkit/ControlUI.h"
 #include "toolkit/PaintManager.h"
 #include "toolkit/SkinStyle.h"
 
+// Qt
 #include <QPainter>
 #include <QScrollBar>
 

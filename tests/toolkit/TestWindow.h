@@ -1,8 +1,8 @@
 #pragma once
 
-// Qt
 #include "toolkit/WindowImplBase.h"
 
+// Qt
 #include <QAbstractScrollArea>
 #include <QList>
 #include <QPair>

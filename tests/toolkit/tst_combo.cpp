@@ -1,10 +1,10 @@
 // The toolkit combo: its selection rule, its notifications, and the virtual selection that a
 // subclass sees for every change, whoever makes it.
 
-// Qt
 #include "toolkit/ComboUI.h"
 #include "toolkit/PaintManager.h"
 
+// Qt
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>

@@ -1,12 +1,12 @@
 // The progress dialog and the about box: sizes from dialog units, who may close them, and
 // with which result.
 
-// Qt
 #include "resources/AboutDlg.h"
 #include "resources/DialogUnits.h"
 #include "resources/ProgressDlg.h"
 #include "resources/SkinResources.h"
 
+// Qt
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // The two box layouts: fixed sizes, shares of the rest within limits, insets, child padding,
 // hidden children; and the per-class defaults of the builder.
 
-// Qt
 #include "toolkit/ContainerUI.h"
 #include "toolkit/DialogBuilder.h"
 #include "toolkit/LabelUI.h"
 #include "toolkit/PaintManager.h"
 
+// Qt
 #include <QTest>
 
 using DuiLib::LayoutHints;

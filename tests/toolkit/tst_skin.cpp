@@ -2,7 +2,6 @@
 // "Skin.xml" with every name, class, text, item list, preselection and default the rest of
 // the program relies on.
 
-// Qt
 #include "resources/SkinResources.h"
 #include "tests/toolkit/TestWindow.h"
 #include "toolkit/ButtonUI.h"
@@ -12,6 +11,7 @@
 #include "toolkit/PaintManager.h"
 #include "toolkit/ZipArchive.h"
 
+// Qt
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>

@@ -1,7 +1,6 @@
 // The window base on the built-in skin: size, caption buttons, keys, activation, messages,
 // failure rules, and an offscreen rendering of the whole window.
 
-// Qt
 #include "resources/SkinResources.h"
 #include "tests/toolkit/TestWindow.h"
 #include "tests/toolkit/TestZip.h"
@@ -11,6 +10,7 @@
 #include "toolkit/PaintManager.h"
 #include "toolkit/ZipArchive.h"
 
+// Qt
 #include <QApplication>
 #include <QDir>
 #include <QScreen>

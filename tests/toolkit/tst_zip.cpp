@@ -1,14 +1,14 @@
 // The skin archive reader: entries come back exactly, and damaged archives give missing
 // entries, never a crash or wrong bytes.
 
-// Qt
-#include <QTest>
-
-// std
 #include "resources/SkinResources.h"
 #include "tests/toolkit/TestZip.h"
 #include "toolkit/ZipArchive.h"
 
+// Qt
+#include <QTest>
+
+// std
 #include <functional>
 
 using DuiLib::CZipArchive;

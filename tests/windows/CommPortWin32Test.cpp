@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+// std
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>

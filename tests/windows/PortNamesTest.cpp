@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+// std
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>

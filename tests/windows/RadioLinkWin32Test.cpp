@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+// std
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+// std
 #include <atomic>
 #include <chrono>
 #include <cstdio>

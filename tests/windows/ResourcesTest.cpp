@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+// std
 #include <string>
 #include <vector>
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+// std
 #include <string>
+
+// system
 #include <windows.h>
 
 namespace {

@@ -1,5 +1,7 @@
 #include "tools/simradio/SimRadio.h"
 
+#include "file/KtFile.h"
+
 // std
 #include <cerrno>
 #include <cstring>
@@ -7,9 +9,7 @@
 #include <iterator>
 #include <vector>
 
-// POSIX
-#include "file/KtFile.h"
-
+// system
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -17,7 +17,6 @@
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
-
 #include <sys/eventfd.h>
 
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
-// std
 #include "tools/simradio/SimRadioCore.h"
 
+// std
 #include <atomic>
 #include <chrono>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "tools/simradio/SimRadioCore.h"
 
-// std
 #include "file/Crc16.h"
 
+// std
 #include <algorithm>
 #include <charconv>
 #include <cstring>

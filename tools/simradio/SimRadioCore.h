@@ -1,8 +1,8 @@
 #pragma once
 
-// std
 #include "model/RadioImage.h"
 
+// std
 #include <cstdint>
 #include <optional>
 #include <string>

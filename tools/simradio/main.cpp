@@ -1,14 +1,14 @@
 // vorlend-simradio: a simulated radio on a pseudo-terminal, for trying the program without one.
 
+#include "tools/simradio/SimRadio.h"
+
 // std
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-// POSIX
-#include "tools/simradio/SimRadio.h"
-
+// system
 #include <signal.h>
 #include <unistd.h>
 

@@ -2,15 +2,15 @@
 // contact sheet showing each at 1:1 and enlarged four times.
 //   vorlend_skingen <folder> [contact-sheet.png]
 
+#include "tools/skingen/ImageFiles.h"
+#include "tools/skingen/SkinPainter.h"
+
 // Qt
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 
 // std
-#include "tools/skingen/ImageFiles.h"
-#include "tools/skingen/SkinPainter.h"
-
 #include <cstdio>
 
 namespace {

@@ -18,11 +18,10 @@
 #include <string>
 #include <string_view>
 
-// POSIX
+// system
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
-
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 

@@ -7,9 +7,8 @@
 #include <cerrno>
 #include <cstdarg>
 
-// POSIX
+// system
 #include <dlfcn.h>
-
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
