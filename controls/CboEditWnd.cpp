@@ -9,7 +9,7 @@
 #include <QKeyEvent>
 #include <QWheelEvent>
 
-CCboEditWnd::CCboEditWnd(CComboEditUI* owner) : QLineEdit(owner), m_owner(owner)
+CCboEditWnd::CCboEditWnd(CComboEditUI* owner) : CFilteredLineEdit(owner), m_owner(owner)
 {
     setFrame(false);
 }
@@ -62,37 +62,11 @@ void CCboEditWnd::TypeChar(QChar c)
     }
 }
 
-void CCboEditWnd::keyPressEvent(QKeyEvent* event)
+void CCboEditWnd::OnReturnKey()
 {
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        event->accept();
-        // Closes shortly after, once "return" has been handled.
-        QMetaObject::invokeMethod(this, &CCboEditWnd::Close, Qt::QueuedConnection);
-        m_owner->OnWindowReturn();
-        return;
-    }
-    if (key == Qt::Key_Backspace) {
-        event->accept();
-        TypeChar(QLatin1Char('\b'));
-        return;
-    }
-    const QString typed = event->text();
-    if (typed.isEmpty() || IsCommandKey(key)) {
-        QLineEdit::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    for (const QChar c : typed)
-        TypeChar(c);
-}
-
-void CCboEditWnd::inputMethodEvent(QInputMethodEvent* event)
-{
-    const QString committed = event->commitString();
-    event->accept();
-    for (const QChar c : committed)
-        TypeChar(c);
+    // Closes shortly after, once "return" has been handled.
+    QMetaObject::invokeMethod(this, &CCboEditWnd::Close, Qt::QueuedConnection);
+    m_owner->OnWindowReturn();
 }
 
 void CCboEditWnd::wheelEvent(QWheelEvent* event)

@@ -1,7 +1,6 @@
 #pragma once
 
-// Qt
-#include <QLineEdit>
+#include "FilteredLineEdit.h"
 
 class CComboEditUI;
 
@@ -9,7 +8,7 @@ class CComboEditUI;
 // characters pass the code filter (1-3 digits; digits with a final N or I; digits, the held
 // separator and one decimal). Enter sends "return" and closes it shortly after; it also closes
 // when it loses the keyboard focus.
-class CCboEditWnd : public QLineEdit
+class CCboEditWnd : public CFilteredLineEdit
 {
     Q_OBJECT
 
@@ -17,13 +16,11 @@ public:
     explicit CCboEditWnd(CComboEditUI* owner);
 
     void Init();
-    // Types one character through the filter, as a key press does.
-    void TypeChar(QChar c);
+    void TypeChar(QChar c) override;
     void SelectAllText();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
+    void OnReturnKey() override;
     void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 

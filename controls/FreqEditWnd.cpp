@@ -8,7 +8,7 @@
 // Qt
 #include <QKeyEvent>
 
-CFreqEditWnd::CFreqEditWnd(CFreqEditUI* owner) : QLineEdit(owner), m_owner(owner)
+CFreqEditWnd::CFreqEditWnd(CFreqEditUI* owner) : CFilteredLineEdit(owner), m_owner(owner)
 {
     setFrame(false);
     setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -74,36 +74,9 @@ void CFreqEditWnd::TypeChar(QChar c)
         saved.Restore(this);
 }
 
-void CFreqEditWnd::keyPressEvent(QKeyEvent* event)
+void CFreqEditWnd::OnReturnKey()
 {
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        event->accept();
-        m_owner->OnWindowReturn();
-        return;
-    }
-    if (key == Qt::Key_Backspace) {
-        event->accept();
-        TypeChar(QLatin1Char('\b'));
-        return;
-    }
-    const QString typed = event->text();
-    if (typed.isEmpty() || IsCommandKey(key)) {
-        QLineEdit::keyPressEvent(event);
-        return;
-    }
-    // A typed character: the filter decides; control characters (clipboard, undo) never pass.
-    event->accept();
-    for (const QChar c : typed)
-        TypeChar(c);
-}
-
-void CFreqEditWnd::inputMethodEvent(QInputMethodEvent* event)
-{
-    const QString committed = event->commitString();
-    event->accept();
-    for (const QChar c : committed)
-        TypeChar(c);
+    m_owner->OnWindowReturn();
 }
 
 void CFreqEditWnd::focusOutEvent(QFocusEvent* event)

@@ -1,14 +1,13 @@
 #pragma once
 
-// Qt
-#include <QLineEdit>
+#include "FilteredLineEdit.h"
 
 class CFreqEditUI;
 
 // The typing window a CFreqEditUI opens over itself: a single-line edit whose typed characters
 // pass the frequency filter before they stay (digits, one held separator, at most three integer
 // digits or five decimals, nine characters). It closes when it loses the keyboard focus.
-class CFreqEditWnd : public QLineEdit
+class CFreqEditWnd : public CFilteredLineEdit
 {
     Q_OBJECT
 
@@ -19,12 +18,10 @@ public:
     // the text it starts with.
     void Init();
     void SelectAllText();
-    // Types one character through the filter, as a key press does.
-    void TypeChar(QChar c);
+    void TypeChar(QChar c) override;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
+    void OnReturnKey() override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:

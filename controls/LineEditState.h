@@ -3,29 +3,6 @@
 // Qt
 #include <QLineEdit>
 
-// Keys that edit or move without typing a character; the edit handles them unfiltered.
-inline bool IsCommandKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Delete:
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Insert:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The text, caret and selection of a typing box before a keystroke, so that a keystroke the
 // filter refuses can be undone exactly.
 class CLineEditState
