@@ -11,6 +11,7 @@
 
 // std
 #include <csignal>
+#include <memory>
 #include <random>
 
 // system
@@ -90,20 +91,31 @@ class DataFileSafetyTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void init();
+
     void failingWriteAtEveryByteKeepsThePreviousFile();
     void fullDiskKeepsThePreviousFile();
     void killedSaveLeavesTheOldOrTheNewFile();
     void partlyWrittenFileIsNeverApplied();
     void missingFolderIsReportedAndWritesNothing();
+
+private:
+    // A fresh folder for every test, and the data file's path in it.
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
 };
+
+void DataFileSafetyTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(QStringLiteral("radio.kt"));
+}
 
 void DataFileSafetyTest::failingWriteAtEveryByteKeepsThePreviousFile()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("radio.kt"));
     const QByteArray previous = Encoded(MarkedImage(0x10));
-    QVERIFY(WriteRaw(path, previous));
+    QVERIFY(WriteRaw(m_path, previous));
     const KtFileBytes next = EncodeKtFile(MarkedImage(0x40));
 
     for (rlim_t limit = 0; limit < kKtFileSize; ++limit) {
@@ -111,25 +123,24 @@ void DataFileSafetyTest::failingWriteAtEveryByteKeepsThePreviousFile()
         {
             FileSizeLimit full(limit);
             QVERIFY(full.ok());
-            error = WriteDataFile(path, next);
+            error = WriteDataFile(m_path, next);
         }
         QVERIFY2(!error.isEmpty(), qPrintable(QStringLiteral("limit %1").arg(limit)));
-        QCOMPARE(ReadRaw(path), previous);
+        QCOMPARE(ReadRaw(m_path), previous);
         // Nothing but the file itself is left in the folder.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("radio.kt")});
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("radio.kt")});
     }
     {
         FileSizeLimit roomEnough(kKtFileSize);
-        QCOMPARE(WriteDataFile(path, next), QString());
+        QCOMPARE(WriteDataFile(m_path, next), QString());
     }
-    QCOMPARE(ReadRaw(path), Encoded(MarkedImage(0x40)));
+    QCOMPARE(ReadRaw(m_path), Encoded(MarkedImage(0x40)));
 }
 
 void DataFileSafetyTest::fullDiskKeepsThePreviousFile()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    const QByteArray mountPoint = QFile::encodeName(m_dir->path());
     // A tiny disk of its own: two pages, one for the file and one to fill up.
     if (mount("vorlend-test", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
         QSKIP("mounting a tmpfs needs root");
@@ -139,30 +150,26 @@ void DataFileSafetyTest::fullDiskKeepsThePreviousFile()
         ~Unmount() { umount(path.constData()); }
     } unmount{mountPoint};
 
-    const QString path = dir.filePath(QStringLiteral("radio.kt"));
     const QByteArray previous = Encoded(MarkedImage(0x11));
-    QVERIFY(WriteRaw(path, previous));
-    QFile filler(dir.filePath(QStringLiteral("filler")));
+    QVERIFY(WriteRaw(m_path, previous));
+    QFile filler(m_dir->filePath(QStringLiteral("filler")));
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     const QByteArray block(512, 'x');
     while (filler.write(block) == block.size()) {
     }
     filler.close();
 
-    const QString error = WriteDataFile(path, EncodeKtFile(MarkedImage(0x55)));
+    const QString error = WriteDataFile(m_path, EncodeKtFile(MarkedImage(0x55)));
     QVERIFY2(!error.isEmpty(), "a save onto a full disk reported success");
-    QCOMPARE(ReadRaw(path), previous);
-    QCOMPARE(ReadDataFile(path).status, DataFileRead::Status::Ok);
+    QCOMPARE(ReadRaw(m_path), previous);
+    QCOMPARE(ReadDataFile(m_path).status, DataFileRead::Status::Ok);
 }
 
 void DataFileSafetyTest::killedSaveLeavesTheOldOrTheNewFile()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("radio.kt"));
     const RadioImage a = MarkedImage(0x20);
     const RadioImage b = MarkedImage(0x60);
-    QVERIFY(WriteRaw(path, Encoded(a)));
+    QVERIFY(WriteRaw(m_path, Encoded(a)));
     const KtFileBytes bytesA = EncodeKtFile(a);
     const KtFileBytes bytesB = EncodeKtFile(b);
 
@@ -176,14 +183,14 @@ void DataFileSafetyTest::killedSaveLeavesTheOldOrTheNewFile()
         if (child == 0) {
             // Saves as fast as it can until it is killed.
             for (int i = 0;; ++i)
-                (void)WriteDataFile(path, i % 2 == 0 ? bytesB : bytesA);
+                (void)WriteDataFile(m_path, i % 2 == 0 ? bytesB : bytesA);
         }
         usleep(static_cast<useconds_t>(delayUs(random)));
         kill(child, SIGKILL);
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
 
-        const DataFileRead read = ReadDataFile(path);
+        const DataFileRead read = ReadDataFile(m_path);
         QCOMPARE(read.status, DataFileRead::Status::Ok);
         if (SameImage(read.image, a))
             ++seenA;
@@ -197,9 +204,6 @@ void DataFileSafetyTest::killedSaveLeavesTheOldOrTheNewFile()
 
 void DataFileSafetyTest::partlyWrittenFileIsNeverApplied()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("radio.kt"));
     const RadioImage oldImage = MarkedImage(0x30);
     const RadioImage newImage = MarkedImage(0x70);
     const QByteArray oldBytes = Encoded(oldImage);
@@ -212,8 +216,8 @@ void DataFileSafetyTest::partlyWrittenFileIsNeverApplied()
             QByteArray partial = newBytes.left(n);
             if (overwriting)
                 partial += oldBytes.mid(n);
-            QVERIFY(WriteRaw(path, partial));
-            const DataFileRead read = ReadDataFile(path);
+            QVERIFY(WriteRaw(m_path, partial));
+            const DataFileRead read = ReadDataFile(m_path);
             if (read.status != DataFileRead::Status::Ok)
                 continue;
             // Only an image that is whole may be applied.
@@ -227,9 +231,7 @@ void DataFileSafetyTest::partlyWrittenFileIsNeverApplied()
 
 void DataFileSafetyTest::missingFolderIsReportedAndWritesNothing()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("gone/radio.kt"));
+    const QString path = m_dir->filePath(QStringLiteral("gone/radio.kt"));
     QVERIFY(!WriteDataFile(path, EncodeKtFile(MarkedImage(1))).isEmpty());
     QVERIFY(!QFile::exists(path));
     const DataFileRead read = ReadDataFile(path);
