@@ -17,6 +17,8 @@ inline constexpr char kReadTitle[] = "Считывание данных с тр�
 inline constexpr char kWriteTitle[] = "Запись данных в трансивер";
 inline constexpr char kReadDone[] = "Данные считаны успешно!";
 inline constexpr char kWriteDone[] = "Данные записаны успешно!";
+// A read that ended with channels the radio did not send; %1 lists their numbers.
+inline constexpr char kReadIncomplete[] = "Данные считаны не полностью. Не считаны каналы: %1.";
 // The trailing no-break space is part of the text.
 inline constexpr char kTimedOut[] = "Истекло время ожидания соединения\u00A0";
 // A write to the port failed during an operation.

@@ -29,12 +29,14 @@ void CRadioProtocol::StartOperation(bool isRead)
 {
     m_isRead.store(isRead ? 1 : 0);
     m_blockCounter.store(0);
+    m_skippedChannels.store(0);
 }
 
 bool CRadioProtocol::BeginDialog()
 {
     m_endReported.store(false);
     m_watchdogMax.store(0);
+    m_resetFraming.store(true);
     m_inProgress.store(true);
     try {
         m_host.WritePort(kHandshake.data(), static_cast<std::uint32_t>(kHandshake.size()));
@@ -79,6 +81,17 @@ void CRadioProtocol::Send(const std::uint8_t* data, std::uint32_t count)
 }
 
 void CRadioProtocol::OnReceive(const std::uint8_t* data, std::uint32_t count)
+{
+    if (count == 0 || data == nullptr)
+        return;
+    if (m_resetFraming.exchange(false))
+        m_assembler.Reset(); // what came before the handshake belongs to no reply of this one
+    m_assembler.Feed(
+        data, count, CReplyAssembler::Clock::now(),
+        [this](const std::uint8_t* message, std::uint32_t size) { HandleMessage(message, size); });
+}
+
+void CRadioProtocol::HandleMessage(const std::uint8_t* data, std::uint32_t count)
 {
     if (count == 0 || data == nullptr)
         return;
@@ -164,7 +177,7 @@ void CRadioProtocol::HandleReadDelivery(const std::uint8_t* data, std::uint32_t 
                 m_host.SettingsReceived(m_frameBuffer.data(), length);
                 m_blockCounter.store(RESULT_DONE);
                 m_host.StepProgress();
-                End(RESULT_DONE);
+                End(m_skippedChannels.load() != 0 ? RESULT_READ_INCOMPLETE : RESULT_DONE);
                 m_blockCounter.store(RESULT_DONE + 1);
                 m_sendPending.store(1);
             } else if (ByteAt(data, count, 2) == counter && counter < kSettingsBlock) {
@@ -176,6 +189,8 @@ void CRadioProtocol::HandleReadDelivery(const std::uint8_t* data, std::uint32_t 
                 m_sendPending.store(1);
             } else {
                 // A reply for another block: that row is skipped and keeps its contents.
+                if (counter < kSettingsBlock)
+                    m_skippedChannels.fetch_or(static_cast<std::uint16_t>(1u << (counter - 1)));
                 m_blockCounter.store(Incremented(counter));
                 m_sendPending.store(1);
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/ManualResetEvent.h"
+#include "link/ReplyAssembler.h"
 #include "model/ChannelRecord.h"
 
 // std
@@ -15,6 +16,9 @@ inline constexpr int TIMER_WATCHDOG = 3025;
 // A write to the port failed during the operation (not a cancellation): the port is gone or
 // broken, so the operation ends at once instead of waiting for the watchdog.
 inline constexpr int RESULT_PORT_FAILED = 3027;
+// A read reached its end, but the radio answered some channel requests with another block:
+// those rows kept what they held (SkippedChannels says which), so it is no success.
+inline constexpr int RESULT_READ_INCOMPLETE = 3029;
 
 // What the protocol engine needs of the main window.
 //
@@ -41,9 +45,9 @@ public:
     virtual void CollectSettings(std::uint8_t* frame) = 0;
     // Advance the progress bar by one step (of 18).
     virtual void StepProgress() = 0;
-    // End the operation's progress dialog with `result` (RESULT_DONE, TIMER_WATCHDOG or
-    // RESULT_PORT_FAILED). Called at most once per operation. Must not wait for the reader
-    // thread.
+    // End the operation's progress dialog with `result` (RESULT_DONE, TIMER_WATCHDOG,
+    // RESULT_PORT_FAILED or RESULT_READ_INCOMPLETE). Called at most once per operation. Must not
+    // wait for the reader thread.
     virtual void EndOperation(int result) = 0;
     // Write to the port (CCommPort::Write): nonzero on success, 0 when cancelled; throws
     // CErrorSetOutput on a failure.
@@ -53,8 +57,9 @@ protected:
     ~IRadioProtocolHost() = default;
 };
 
-// The radio programming protocol, "bytes in, actions out": OnReceive takes one delivery from the
-// port (one delivery is one message from the radio) and answers it through the host.
+// The radio programming protocol, "bytes in, actions out": OnReceive takes the port's deliveries,
+// a CReplyAssembler cuts them into the radio's messages, and each message is answered through
+// the host. A message that arrives whole in one delivery is answered as that delivery comes.
 //
 // Threads: StartOperation, BeginDialog, WatchdogTick and DialogEnded run on the UI thread;
 // OnReceive runs on the port's reader thread. The operation state is made of atomics, so the
@@ -101,12 +106,20 @@ public:
     // time (it sets radioFoundEvent) and everything else only while an operation is in
     // progress.
     void OnReceive(const std::uint8_t* data, std::uint32_t count);
+    // Reader thread: one whole message, as the assembler cuts them from the deliveries. The
+    // engine's rules act on it; OnReceive calls it for every message.
+    void HandleMessage(const std::uint8_t* data, std::uint32_t count);
+    // Reader thread, when a port's reader starts: bytes of another port complete no message.
+    void OnPortStarted() { m_assembler.Reset(); }
 
     [[nodiscard]] bool IsOperationInProgress() const { return m_inProgress.load(); }
     [[nodiscard]] bool IsRead() const { return m_isRead.load() != 0; }
     [[nodiscard]] bool SendPending() const { return m_sendPending.load() != 0; }
     [[nodiscard]] std::uint8_t BlockCounter() const { return m_blockCounter.load(); }
     [[nodiscard]] std::uint8_t WatchdogMax() const { return m_watchdogMax.load(); }
+    // Channels (bit n - 1 for channel n) whose read request the radio answered with another
+    // block in the current or last read.
+    [[nodiscard]] std::uint16_t SkippedChannels() const { return m_skippedChannels.load(); }
     // Set whenever a delivery begins with the identification; reset only by the radio probe.
     [[nodiscard]] CManualResetEvent& RadioFoundEvent() { return m_radioFoundEvent; }
 
@@ -129,8 +142,11 @@ private:
     std::atomic<std::uint8_t> m_sendPending{0};
     std::atomic<std::uint8_t> m_blockCounter{0};
     std::atomic<std::uint8_t> m_watchdogMax{0};
-    std::atomic<bool> m_inProgress{false};  // the progress dialog is up
-    std::atomic<bool> m_endReported{false}; // EndOperation was called for this operation
+    std::atomic<bool> m_inProgress{false};   // the progress dialog is up
+    std::atomic<bool> m_endReported{false};  // EndOperation was called for this operation
+    std::atomic<bool> m_resetFraming{false}; // set by BeginDialog, taken up by the reader
+    std::atomic<std::uint16_t> m_skippedChannels{0};
+    CReplyAssembler m_assembler;                                // reader thread only
     std::array<std::uint8_t, kFrameBufferSize> m_frameBuffer{}; // reader thread only
     ChannelRecord m_channelBuffer{};                            // reader thread only
 };

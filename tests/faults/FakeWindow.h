@@ -31,6 +31,7 @@ public:
         int result = 0;      // the dialog's result; 0 when it never ended
         std::string message; // the box the user gets; empty for none
         std::uint8_t counter = 0;
+        std::uint16_t skipped = 0;           // channels a read did not get
         int progress = 0;                    // the bar's position, 0..18
         Clock::duration total{};             // dialog open to dialog end
         Clock::duration sinceLastActivity{}; // last call from the engine to dialog end
@@ -95,15 +96,17 @@ public:
         std::lock_guard lock(m_mutex);
         outcome.result = m_result;
         outcome.counter = m_protocol.BlockCounter();
+        outcome.skipped = m_protocol.SkippedChannels();
         outcome.progress = m_progress;
         outcome.total = closed - opened;
         outcome.sinceLastActivity = closed - m_lastActivity;
-        outcome.message = Message(isRead, outcome.result, outcome.counter);
+        outcome.message = Message(isRead, outcome.result, outcome.counter, outcome.skipped);
         return outcome;
     }
 
-    // The box after the dialog: by the result, and for the watchdog by how far the radio got.
-    static std::string Message(bool isRead, int result, std::uint8_t counter)
+    // The box after the dialog: by the result, for the watchdog by how far the radio got, for
+    // an incomplete read by the channels it lacks.
+    static std::string Message(bool isRead, int result, std::uint8_t counter, std::uint16_t skipped)
     {
         switch (result) {
         case RESULT_DONE:
@@ -113,6 +116,15 @@ public:
                                 : "Истекло время ожидания соединения\u00A0";
         case RESULT_PORT_FAILED:
             return kPortFailedMessage;
+        case RESULT_READ_INCOMPLETE: {
+            std::string channels;
+            for (int channel = 1; channel <= kChannelCount; ++channel) {
+                if (skipped & (1u << (channel - 1)))
+                    channels += (channels.empty() ? "" : ", ") + std::to_string(channel);
+            }
+            std::string text = Texts::kReadIncomplete;
+            return text.replace(text.find("%1"), 2, channels);
+        }
         default:
             return {};
         }
@@ -150,6 +162,7 @@ public:
         m_protocol.OnReceive(data, count);
     }
     void OnClosed() override { ++m_portClosed; } // the window posts WM_PORT_CLOSED
+    void OnStarted() override { m_protocol.OnPortStarted(); }
 
     // IRadioProtocolHost, as the window's handlers do it.
     ChannelRecord RowRecord(int row) override

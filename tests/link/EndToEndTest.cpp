@@ -183,9 +183,11 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"SilentRadioWrite", "no-ident", false, TIMER_WATCHDOG, 0, 0, -1},
         FaultCase{"StallAfterBlock3", "stall-after=3", true, TIMER_WATCHDOG, 4, 3, 3},
         FaultCase{"WriteStallAfterBlock5", "stall-after=5", false, TIMER_WATCHDOG, 6, 0, -1},
-        FaultCase{"WrongBlock5SkipsRow4", "wrong-block=5", true, RESULT_DONE, 101, 15, 4},
+        FaultCase{"WrongBlock5SkipsRow4", "wrong-block=5", true, RESULT_READ_INCOMPLETE, 101, 15,
+                  4},
         FaultCase{"SettingsReplyWithout05", "no-settings-ack", true, TIMER_WATCHDOG, 18, 16, -1},
-        FaultCase{"GarbageBeforeBlock4", "garbage-before=4", true, TIMER_WATCHDOG, 4, 3, 3},
+        FaultCase{"GarbageBeforeBlock4IsDropped", "garbage-before=4", true, RESULT_DONE, 101, 16,
+                  -1},
         FaultCase{"IdentificationAtBlock6", "ident-at=6", true, RESULT_DONE, 101, 21, -1},
         FaultCase{"IdentificationAtWriteBlock6", "ident-at=6", false, RESULT_DONE, 100, 0, -1}),
     [](const auto& p) { return std::string(p.param.name); });

@@ -214,13 +214,18 @@ TEST_F(RadioProtocolTest, IdentificationOutsideAnOperationOnlySetsTheEvent)
     EXPECT_EQ(engine.BlockCounter(), 0);
 }
 
-TEST_F(RadioProtocolTest, ShortOrWrongIdentificationIsNotRecognised)
+TEST_F(RadioProtocolTest, IdentificationIsExactAndMayArriveInPieces)
 {
     for (const Bytes& b : {Bytes{'K', 'T', 'Z', '5', '1'}, Bytes{'k', 't', 'z', '5', '1', '7'},
-                           Bytes{' ', 'K', 'T', 'Z', '5', '1', '7'}}) {
+                           Bytes{'K', 'T', 'Z', '5', '1', '8'}}) {
         Deliver(b);
         EXPECT_FALSE(engine.RadioFoundEvent().IsSet());
     }
+    // An adapter that hands the identification over in two packets.
+    Deliver(Bytes{'K', 'T', 'Z'});
+    EXPECT_FALSE(engine.RadioFoundEvent().IsSet());
+    Deliver(Bytes{'5', '1', '7'});
+    EXPECT_TRUE(engine.RadioFoundEvent().IsSet());
 }
 
 TEST_F(RadioProtocolTest, IdentificationMidOperationRestartsFromZero)
@@ -260,24 +265,44 @@ TEST_F(RadioProtocolTest, ReplyForAnotherBlockSkipsThatRow)
     for (int block = 4; block <= 16; ++block)
         Deliver(ChannelReply(block, MakeRecord(block)));
     Deliver(SettingsReply());
-    EXPECT_EQ(host.results, std::vector<int>{RESULT_DONE});
+    // The read went to its end, but it is no success: channel 3 was not read.
+    EXPECT_EQ(host.results, std::vector<int>{RESULT_READ_INCOMPLETE});
+    EXPECT_EQ(engine.SkippedChannels(), 1u << 2);
     EXPECT_EQ(host.receivedRows.size(), 15u);
+
+    // The next read starts with a clean slate.
+    engine.DialogEnded();
+    host.results.clear();
+    RunCompleteRead();
+    EXPECT_EQ(host.results, std::vector<int>{RESULT_DONE});
+    EXPECT_EQ(engine.SkippedChannels(), 0u);
 }
 
-TEST_F(RadioProtocolTest, ShortReplyFillsTheRestOfTheRecordWithZeros)
+// Replies split by an adapter are put together; a record is stored only when whole.
+TEST_F(RadioProtocolTest, SplitRepliesAreStoredOnlyWhenWhole)
 {
     StartRead();
     Deliver(kIdent);
     Deliver(kAckBytes);
-    Deliver(ChannelReply(1, MakeRecord(1), 10));
-    ChannelRecord expected;
-    for (std::size_t i = 0; i < 6; ++i)
-        expected.bytes[i] = MakeRecord(1).bytes[i];
-    EXPECT_EQ(host.rows[0], expected);
-    // A 'W' too short to carry a block number is a reply for another block.
-    Deliver(Bytes{'W'});
-    EXPECT_EQ(engine.BlockCounter(), 3);
+    const Bytes reply = ChannelReply(1, MakeRecord(1));
+    Deliver(Bytes(reply.begin(), reply.begin() + 10));
+    EXPECT_TRUE(host.receivedRows.empty());
+    EXPECT_EQ(engine.BlockCounter(), 1);
+    Deliver(Bytes(reply.begin() + 10, reply.end()));
     EXPECT_EQ(host.receivedRows, std::vector<int>{0});
+    EXPECT_EQ(host.rows[0], MakeRecord(1));
+    EXPECT_EQ(engine.BlockCounter(), 2);
+
+    for (int block = 2; block <= 16; ++block)
+        Deliver(ChannelReply(block, MakeRecord(block)));
+    // A settings reply cut short sets nothing and ends nothing; the watchdog ends the read.
+    const Bytes settings = SettingsReply();
+    Deliver(Bytes(settings.begin(), settings.begin() + 12));
+    EXPECT_TRUE(host.settingsFrames.empty());
+    EXPECT_TRUE(host.results.empty());
+    EXPECT_FALSE(engine.WatchdogTick());
+    EXPECT_TRUE(engine.WatchdogTick());
+    EXPECT_EQ(host.results, std::vector<int>{TIMER_WATCHDOG});
 }
 
 TEST_F(RadioProtocolTest, SettingsReplyWithout05EndsInTheWatchdog)
@@ -333,7 +358,7 @@ TEST_F(RadioProtocolTest, WriteIgnoresEverythingButAcknowledgements)
     Deliver(ChannelReply(1, MakeRecord(9)));
     Deliver(ChannelReply(5, MakeRecord(9)));
     Deliver(SettingsReply());
-    Deliver(Bytes{0x15, 0x06});
+    Deliver(Bytes{0x15, 0x07});
     EXPECT_EQ(engine.BlockCounter(), 1);
     EXPECT_EQ(host.writes.size(), writesBefore);
     EXPECT_TRUE(host.receivedRows.empty());
