@@ -74,6 +74,7 @@ public:
     // ICommPortProcess, on the port's reader thread.
     void OnReceive(const std::uint8_t* bytes, std::uint32_t count) override;
     void OnClosed() override;
+    void OnStarted() override;
 
     // Stops the probe, the device monitor and the port's reader before the window goes.
     void ShutDown();
@@ -116,6 +117,8 @@ private:
     void RunOperation(bool isRead);
     void ReportOperation(bool isRead, int result);
     [[nodiscard]] QString PortOpenFailureText() const;
+    // The second line of the open-failure box for `error`; null when there is none to give.
+    static const char* PortOpenReason(PortOpenError error);
     void SetPortLabel(const QString& portName);
     void FillDefaultTexts();
     void InstallColumnEditors();

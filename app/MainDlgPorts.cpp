@@ -6,6 +6,7 @@
 #include "link/RadioProbe.h"
 #include "resources/ProgressDlg.h"
 #include "toolkit/ComboUI.h"
+#include "toolkit/LabelUI.h"
 #ifndef _WIN32
 #include "link/UdevMonitor.h"
 #endif
@@ -35,6 +36,15 @@ void CMainDlg::FillPortList()
     });
     m_probe = std::make_unique<CRadioProbe>(m_port, m_gate, m_protocol.RadioFoundEvent(),
                                             *m_portList, [this] { PostMessage(WM_RADIO_FOUND); });
+    // The user chose a port the probe could not open: the port label says why.
+    m_probe->SetOnPortRefused([this](const std::string&, PortOpenError error) {
+        if (const char* reason = PortOpenReason(error)) {
+            m_uiCalls.Post([this, reason] {
+                if (m_labPort != nullptr)
+                    m_labPort->SetText(QString::fromUtf8(reason));
+            });
+        }
+    });
 
     std::vector<std::string> names;
     EnumerateSerialPorts(names);
@@ -104,13 +114,15 @@ void CMainDlg::ShutDown()
     // calls that are dropped from now on.
     if (m_progress != nullptr)
         m_progress->EndDialog(RESULT_WINDOW_CLOSED);
+    // The engine stops calling this thread, and a reader already waiting for it is let go,
+    // before anything is joined: the probe may be joining that very reader in Close.
+    m_protocol.DialogEnded();
+    m_uiCalls.Shutdown();
 #ifndef _WIN32
     if (m_monitor != nullptr)
         m_monitor->Stop();
 #endif
     if (m_probe != nullptr)
         m_probe->Stop();
-    // A reader waiting for this thread is let go before the port joins it.
-    m_uiCalls.Shutdown();
     m_port.Close();
 }

@@ -3,8 +3,16 @@
 #include "MainDlg.h"
 #include "Texts.h"
 #include "controls/ChannelList.h"
+#include "link/PortList.h"
+#include "link/RadioProbe.h"
 #include "resources/ProgressDlg.h"
 #include "toolkit/ComboUI.h"
+
+// Qt
+#include <QStringList>
+
+// std
+#include <utility>
 
 namespace {
 
@@ -12,6 +20,29 @@ QString Utf8(const char* text)
 {
     return QString::fromUtf8(text);
 }
+
+// Keeps the radio probe off the port for as long as it lives or until Release.
+class CProbeHold
+{
+public:
+    explicit CProbeHold(CRadioProbe* probe) : m_probe(probe)
+    {
+        if (m_probe != nullptr)
+            m_probe->HoldOff(CRadioProbe::kGateTimeoutMs);
+    }
+    ~CProbeHold() { Release(); }
+    CProbeHold(const CProbeHold&) = delete;
+    CProbeHold& operator=(const CProbeHold&) = delete;
+
+    void Release()
+    {
+        if (m_probe != nullptr)
+            std::exchange(m_probe, nullptr)->Release();
+    }
+
+private:
+    CRadioProbe* m_probe;
+};
 
 } // namespace
 
@@ -30,16 +61,20 @@ void CMainDlg::RunOperation(bool isRead)
     // A second command while one runs (a key repeat reaching the window) starts nothing.
     if (m_progress != nullptr || m_channelList == nullptr)
         return;
+    // The probe stays off the port until the operation ends: a pass under way finishes first
+    // and the operation takes the port (and the selection) that pass left.
+    CProbeHold hold(m_probe.get());
     m_protocol.StartOperation(isRead);
 
     const bool locked = m_gate.Lock(CPortGate::Shared, 500);
-    if (m_cboCOM == nullptr || m_cboCOM->GetCurSel() < 0) {
+    const int selected = m_portList != nullptr ? m_portList->SelectedPort() : -1;
+    if (m_cboCOM == nullptr || selected < 0) {
         if (locked)
             m_gate.Unlock();
         Message(IUserPrompts::Icon::Information, Utf8(Texts::kCheckCable));
         return;
     }
-    if (!m_port.IsOpen() && !m_port.Open(m_cboCOM->GetText().toStdString())) {
+    if (!m_port.IsOpen() && !m_port.Open(m_portList->PortText(selected))) {
         if (locked)
             m_gate.Unlock();
         m_prompts->Message(this, IUserPrompts::Icon::Warning, PortOpenFailureText(),
@@ -67,6 +102,7 @@ void CMainDlg::RunOperation(bool isRead)
     const int result = dialog.DoModal();
     m_progress = nullptr;
     m_protocol.DialogEnded();
+    hold.Release();
     if (!m_shuttingDown)
         ReportOperation(isRead, result);
 }
@@ -85,29 +121,40 @@ void CMainDlg::ReportOperation(bool isRead, int result)
     case RESULT_PORT_FAILED:
         Message(IUserPrompts::Icon::Error, Utf8(Texts::kPortWriteFailed));
         break;
+    case RESULT_READ_INCOMPLETE: {
+        QStringList channels;
+        const std::uint16_t skipped = m_protocol.SkippedChannels();
+        for (int channel = 1; channel <= kChannelCount; ++channel) {
+            if (skipped & (1u << (channel - 1)))
+                channels << QString::number(channel);
+        }
+        Message(IUserPrompts::Icon::Warning,
+                Utf8(Texts::kReadIncomplete).arg(channels.join(QStringLiteral(", "))));
+        break;
+    }
     default:
         break;
+    }
+}
+
+const char* CMainDlg::PortOpenReason(PortOpenError error)
+{
+    switch (error) {
+    case PortOpenError::Busy:
+        return Texts::kPortBusy;
+    case PortOpenError::PermissionDenied:
+        return Texts::kPortNoPermission;
+    case PortOpenError::NotFound:
+        return Texts::kPortNotFound;
+    default:
+        return nullptr;
     }
 }
 
 QString CMainDlg::PortOpenFailureText() const
 {
     QString text = Utf8(Texts::kPortOpenFailed);
-    const char* reason = nullptr;
-    switch (m_port.LastOpenError()) {
-    case PortOpenError::Busy:
-        reason = Texts::kPortBusy;
-        break;
-    case PortOpenError::PermissionDenied:
-        reason = Texts::kPortNoPermission;
-        break;
-    case PortOpenError::NotFound:
-        reason = Texts::kPortNotFound;
-        break;
-    default:
-        break;
-    }
-    if (reason != nullptr)
+    if (const char* reason = PortOpenReason(m_port.LastOpenError()))
         text += QLatin1Char('\n') + Utf8(reason);
     return text;
 }
@@ -115,6 +162,11 @@ QString CMainDlg::PortOpenFailureText() const
 void CMainDlg::OnReceive(const std::uint8_t* bytes, std::uint32_t count)
 {
     m_protocol.OnReceive(bytes, count);
+}
+
+void CMainDlg::OnStarted()
+{
+    m_protocol.OnPortStarted();
 }
 
 void CMainDlg::OnClosed()

@@ -16,16 +16,6 @@
 class CErrorSetOutput
 {};
 
-// Why the last `Open` failed, so the window can tell the user.
-enum class PortOpenError
-{
-    None,             // the last Open succeeded (or none was tried)
-    NotFound,         // no such device (ENOENT, ENODEV, ENXIO; ERROR_FILE_NOT_FOUND)
-    Busy,             // another program holds it (EBUSY, lock taken; ERROR_ACCESS_DENIED on COM)
-    PermissionDenied, // EACCES, EPERM
-    Other             // configuration failed, no reader thread, ...
-};
-
 // One serial port at a time, 9600 baud 8N1, exclusive, with its own reader thread that hands
 // every chunk it reads to the receiver given to the constructor.
 //
@@ -45,7 +35,8 @@ enum class PortOpenError
 //    polling) until data arrives or WakeReader is called. On data it reads n = ReadChunk()
 //    bytes, returning as soon as n bytes have arrived or n x 1 ms + 5 ms after the first byte
 //    (n = 0: exactly the bytes queued at that moment, at most 1024), and calls
-//    m_receiver->OnReceive with them (a 0-byte delivery is allowed). Returns when
+//    m_receiver->OnReceive with them (a 0-byte delivery is allowed). It calls NoteArrival()
+//    as soon as it sees bytes arrive, before collecting the rest of the chunk. Returns when
 //    m_stopRequested is set (after WakeReader) or when the device fails or goes away
 //    (hang-up, EIO, removal). A failed read is skipped.
 //  - WakeReader(): makes a waiting ReaderLoop return promptly; callable from any thread.
@@ -83,8 +74,11 @@ public:
     [[nodiscard]] std::string PortName() const override;
     void SetReadChunk(std::uint32_t bytes) override { m_readChunk.store(bytes); }
     [[nodiscard]] std::uint32_t ReadChunk() const override { return m_readChunk.load(); }
-    // Why the last Open failed (None after a successful one).
-    [[nodiscard]] PortOpenError LastOpenError() const { return m_lastOpenError.load(); }
+    [[nodiscard]] PortOpenError LastOpenError() const override { return m_lastOpenError.load(); }
+    [[nodiscard]] std::uint32_t ReceiveActivity() const override
+    {
+        return m_receiveActivity.load();
+    }
 
     // The port is an ICommPortProcess by heritage; it never calls these on itself.
     void OnReceive(const std::uint8_t* data, std::uint32_t count) override;
@@ -103,6 +97,7 @@ private:
     void ReaderLoop();
     void WakeReader();
     void CloseDevice();
+    void NoteArrival() { m_receiveActivity.fetch_add(1); }
     int WriteDevice(const std::uint8_t* data, std::uint32_t count, std::uint32_t* written);
 
     ICommPortProcess* m_receiver; // not owned
@@ -117,4 +112,5 @@ private:
     std::atomic<bool> m_stopRequested{false};
     std::atomic<std::uint32_t> m_readChunk{0};
     std::atomic<PortOpenError> m_lastOpenError{PortOpenError::None};
+    std::atomic<std::uint32_t> m_receiveActivity{0};
 };

@@ -182,6 +182,7 @@ void CCommPort::ReaderLoop()
             continue;
         }
 
+        NoteArrival();
         std::memset(buffer, 0, sizeof buffer);
         const std::uint32_t chunk = ReadChunk();
         std::uint32_t want = 0;

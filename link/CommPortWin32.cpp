@@ -279,6 +279,7 @@ void CCommPort::ReaderLoop()
             break; // removed device, hang-up, broken line
         if (!(events & EV_RXCHAR))
             continue;
+        NoteArrival();
 
         DWORD wanted = m_readChunk.load();
         if (wanted == 0)

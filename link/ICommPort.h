@@ -4,6 +4,17 @@
 #include <cstdint>
 #include <string>
 
+// Why the last `Open` failed, so the window can tell the user.
+enum class PortOpenError
+{
+    None,             // the last Open succeeded (or none was tried)
+    NotFound,         // no such device (ENOENT, ENODEV, ENXIO; ERROR_FILE_NOT_FOUND)
+    Busy,             // another program holds it (EBUSY, lock taken, a console or login line;
+                      // ERROR_ACCESS_DENIED on COM)
+    PermissionDenied, // EACCES, EPERM
+    Other             // configuration failed, no reader thread, ...
+};
+
 // What the radio probe and the window need of a serial port. `CCommPort` is the real one;
 // tests provide an in-memory one that passes the same contract suite.
 class ICommPort
@@ -23,4 +34,9 @@ public:
     // Bytes per delivery from the next arrival of data on; 0 = everything queued.
     virtual void SetReadChunk(std::uint32_t bytes) = 0;
     [[nodiscard]] virtual std::uint32_t ReadChunk() const = 0;
+    // Why the last Open failed (None after a successful one).
+    [[nodiscard]] virtual PortOpenError LastOpenError() const = 0;
+    // Grows each time the reader sees bytes arrive, before it delivers them (a delivery comes
+    // up to a read window later), so a waiter can tell that an answer is on its way.
+    [[nodiscard]] virtual std::uint32_t ReceiveActivity() const = 0;
 };

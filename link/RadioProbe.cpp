@@ -43,8 +43,8 @@ void CRadioProbe::StartProbe()
         if (m_stopped)
             return;
         m_probeRequested = true;
-        if (m_running)
-            return; // the running thread takes the request up
+        if (m_running || m_held)
+            return; // the running thread, or Release, takes the request up
         finished = std::move(m_thread);
         m_running = true;
         m_thread = std::thread(&CRadioProbe::Run, this);
@@ -52,6 +52,26 @@ void CRadioProbe::StartProbe()
     // The previous thread has left Run's last lock; joining it takes no time.
     if (finished.joinable())
         finished.join();
+}
+
+bool CRadioProbe::HoldOff(std::uint32_t timeoutMs)
+{
+    std::unique_lock lock(m_mutex);
+    m_held = true;
+    return m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [this] { return !m_running; });
+}
+
+void CRadioProbe::Release()
+{
+    bool requested = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_held = false;
+        requested = m_probeRequested;
+    }
+    if (requested)
+        StartProbe();
 }
 
 void CRadioProbe::Stop()
@@ -89,8 +109,9 @@ void CRadioProbe::Run()
         {
             std::lock_guard lock(m_mutex);
             // Checked under the lock StartProbe takes, so no request falls between the
-            // last check and the end of the thread.
-            if (!m_probeRequested || m_stopRequested.load()) {
+            // last check and the end of the thread. A held probe leaves its request to
+            // Release.
+            if (!m_probeRequested || m_held || m_stopRequested.load()) {
                 m_running = false;
                 m_idle.notify_all();
                 return;
@@ -109,6 +130,10 @@ void CRadioProbe::Run()
 
 bool CRadioProbe::Handshake()
 {
+    // Only an identification that answers this handshake counts: a late one from the port
+    // tried before must not select this one.
+    m_radioFoundEvent.Reset();
+    std::uint32_t activity = m_port.ReceiveActivity();
     try {
         std::uint32_t written = 0;
         m_port.Write(CRadioProtocol::kHandshake.data(),
@@ -116,7 +141,19 @@ bool CRadioProbe::Handshake()
     } catch (const CErrorSetOutput&) {
         return false; // the port failed: as good as silent
     }
-    return m_radioFoundEvent.Wait(kAnswerWaitMs);
+    if (m_radioFoundEvent.Wait(kAnswerWaitMs))
+        return true;
+    // Bytes have come since the handshake: an answer may still be on its way to a delivery.
+    for (std::uint32_t waited = 0; waited < kLateAnswerLimitMs && !m_stopRequested.load();
+         waited += kLateAnswerStepMs) {
+        const std::uint32_t now = m_port.ReceiveActivity();
+        if (now == activity)
+            return false;
+        activity = now;
+        if (m_radioFoundEvent.Wait(kLateAnswerStepMs))
+            return true;
+    }
+    return false;
 }
 
 bool CRadioProbe::RunPass()
@@ -150,13 +187,15 @@ bool CRadioProbe::RunPass()
     } else {
         if (m_port.IsOpen())
             m_port.Close();
-        if (!m_stopRequested.load() && m_port.Open(m_ports.PortText(selected))) {
-            if (Handshake()) {
-                m_ports.SelectPort(selected);
-                found = true;
-            } else {
-                m_port.Close();
-            }
+        const std::string name = m_ports.PortText(selected);
+        const bool opened = !m_stopRequested.load() && m_port.Open(name);
+        if (opened && Handshake()) {
+            m_ports.SelectPort(selected);
+            found = true;
+        } else if (opened) {
+            m_port.Close();
+        } else if (!m_stopRequested.load() && m_onPortRefused) {
+            m_onPortRefused(name, m_port.LastOpenError());
         }
     }
 

@@ -316,7 +316,9 @@ void MainWindowTest::noPortSelectedSaysCheckTheCable()
 {
     auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
     QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
-    cboCOM->RemoveAll();
+    // The adapters are unplugged.
+    while (cboCOM->GetCount() > 0)
+        m_window->PortDeviceChanged(false, cboCOM->GetItemText(0).toStdString());
     QCOMPARE(cboCOM->GetCurSel(), -1);
     PressKey(Qt::Key_F11);
     QCOMPARE(LastMessage(), Utf8(Texts::kCheckCable));

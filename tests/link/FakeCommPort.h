@@ -110,12 +110,15 @@ public:
             return true;
         StopReader();
         CFakeLine* line = CFakeLine::Find(name);
+        m_openError = PortOpenError::NotFound;
         if (!line)
             return false;
         {
             std::lock_guard lock(line->mutex);
+            m_openError = line->held ? PortOpenError::Busy : PortOpenError::NotFound;
             if (line->held || line->hungUp)
                 return false;
+            m_openError = PortOpenError::None;
             line->held = true;
             line->toPort.clear();
         }
@@ -161,6 +164,8 @@ public:
     }
     void SetReadChunk(std::uint32_t bytes) override { m_chunk = bytes; }
     [[nodiscard]] std::uint32_t ReadChunk() const override { return m_chunk; }
+    [[nodiscard]] PortOpenError LastOpenError() const override { return m_openError; }
+    [[nodiscard]] std::uint32_t ReceiveActivity() const override { return m_activity; }
 
 private:
     void StopReader()
@@ -183,6 +188,7 @@ private:
             line.changed.wait(lock, [&] { return m_stop || line.hungUp || !line.toPort.empty(); });
             if (m_stop || line.hungUp)
                 break;
+            ++m_activity;
             const std::uint32_t chunk = m_chunk;
             std::vector<std::uint8_t> got;
             auto take = [&](std::size_t want) {
@@ -230,4 +236,6 @@ private:
     std::atomic<bool> m_open{false};
     bool m_stop = false; // guarded by the line's mutex
     std::atomic<std::uint32_t> m_chunk{0};
+    std::atomic<std::uint32_t> m_activity{0};
+    std::atomic<PortOpenError> m_openError{PortOpenError::None};
 };
