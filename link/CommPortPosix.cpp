@@ -1,6 +1,8 @@
-// POSIX backend of CCommPort: termios, poll() on the device and an eventfd, flock + TIOCEXCL.
+// POSIX backend of CCommPort: termios, poll() on the device and an eventfd; lock files, flock
+// and TIOCEXCL keep other programs off the line.
 
 #include "link/CommPort.h"
+#include "link/SerialLockPosix.h"
 
 // std
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -67,6 +70,7 @@ struct CCommPort::Backend
     int wakeFd = -1;
     termios savedTermios{};
     bool haveSavedTermios = false;
+    CSerialLock lock;
 
     Backend() { wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
     ~Backend()
@@ -102,12 +106,24 @@ PortOpenError CCommPort::OpenDevice(const std::string& name)
         return name.empty() ? PortOpenError::NotFound : PortOpenError::Other;
     b.DrainWake();
 
-    const int fd = open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return ErrorFromErrno(errno);
+    // The kernel console and login lines are not ours, even when nothing else holds them.
+    struct stat st
+    {};
+    if (stat(name.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && IsSystemTerminal(st.st_rdev))
+        return PortOpenError::Busy;
+    if (b.lock.Acquire(name) != PortOpenError::None)
+        return PortOpenError::Busy;
 
-    auto fail = [fd](PortOpenError error) {
+    const int fd = open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        b.lock.Release();
+        return ErrorFromErrno(error);
+    }
+
+    auto fail = [fd, &b](PortOpenError error) {
         close(fd);
+        b.lock.Release();
         return error;
     };
     // TIOCEXCL does not stop root, so an advisory lock keeps a second opener out as well.
@@ -160,6 +176,7 @@ void CCommPort::CloseDevice()
     ioctl(b.fd, TIOCNXCL);
     close(b.fd); // also releases the flock
     b.fd = -1;
+    b.lock.Release();
 }
 
 void CCommPort::ReaderLoop()

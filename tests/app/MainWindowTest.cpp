@@ -339,6 +339,12 @@ void MainWindowTest::portThatCannotBeOpenedSaysWhy()
     m_window->GetPort().Close();
     CCommPort other(&nobody);
     QVERIFY(other.Open(m_radio->SlavePath()));
+    // Picked again in the list, the port says why it is not taken.
+    auto* portLabel = m_window->FindControl<DuiLib::CLabelUI>(QStringLiteral("LabPort"));
+    const int port = cboCOM->GetCurSel();
+    cboCOM->SelectItem(-1);
+    cboCOM->SelectItem(port);
+    QTRY_COMPARE_WITH_TIMEOUT(portLabel->GetText(), Utf8(Texts::kPortBusy), 2000);
     PressKey(Qt::Key_F11);
     QCOMPARE(LastMessage(),
              Utf8(Texts::kPortOpenFailed) + QLatin1Char('\n') + Utf8(Texts::kPortBusy));
