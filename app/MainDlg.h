@@ -68,6 +68,7 @@ public:
     [[nodiscard]] CChannelList* GetChannelList() const { return m_channelList; }
     [[nodiscard]] CCommPort& GetPort() { return m_port; }
     [[nodiscard]] CRadioProtocol& GetProtocol() { return m_protocol; }
+    [[nodiscard]] CRadioProbe* GetProbe() const { return m_probe.get(); }
     // The progress dialog while an operation runs, else null.
     [[nodiscard]] vorlend::CProgressDlg* GetProgressDialog() const { return m_progress; }
 

@@ -5,6 +5,7 @@
 #include "FakePrompts.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
+#include "link/RadioProbe.h"
 #include "model/DecimalSeparator.h"
 #include "resources/SkinResources.h"
 #include "toolkit/ComboUI.h"
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void closeDuringAnOperation_data();
     void closeDuringAnOperation();
     void closeWhileAdaptersComeAndGo();
+    void closeWhileTheProbeJoinsAReaderWaitingForTheWindow();
 
 private:
     void CreateWindow();
@@ -206,6 +208,37 @@ void ShutdownTest::closeWhileAdaptersComeAndGo()
     QVERIFY2(ms >= 0, "the window was still there a second after it was closed");
     QVERIFY(posted.load() > 20);
     qInfo("closed among %d port changes in %lld ms", posted.load(), static_cast<long long>(ms));
+}
+
+// Three threads, each waiting for the next: the reader for the window (a reply arrived while it
+// shuts down), the probe for the reader (its pass closes the port) and shut-down for the probe.
+// The window must let the reader go before it joins the probe.
+void ShutdownTest::closeWhileTheProbeJoinsAReaderWaitingForTheWindow()
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        init();
+        CreateWindow();
+        auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->GetPort().IsOpen() && cboCOM->GetCurSel() >= 0, 2000);
+
+        QPointer<CMainDlg> window = m_window;
+        QTimer::singleShot(0, window, [window] { window->StartRead(); });
+        QElapsedTimer sinceClose;
+        QTimer::singleShot(250 + 20 * attempt, window, [&, window] {
+            QVERIFY(window->GetProgressDialog() != nullptr);
+            // A probe that ran on (as one whose pass outlasted the operation's wait would) is
+            // asked for while the radio keeps answering, then the window closes at once.
+            window->GetProbe()->StartProbe();
+            window->GetProbe()->Release();
+            sinceClose.start();
+            window->close();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(sinceClose.isValid(), 3000);
+        const qint64 ms = WaitUntilGone(sinceClose);
+        QVERIFY2(ms >= 0, "the window was still there a second after it was closed");
+        QVERIFY(m_prompts.messages.empty());
+        cleanup();
+    }
 }
 
 QTEST_MAIN(ShutdownTest)
