@@ -321,13 +321,15 @@ void CComboUI::mousePressEvent(QMouseEvent* event)
         return;
     }
     m_pushed = true;
-    if (!m_dropped)
-        showPopup();
+    // QComboBox opens the list here and tells the list to ignore this click's own release, so
+    // a plain click leaves the list open and press-drag-release still picks an item.
+    QComboBox::mousePressEvent(event);
     event->accept();
 }
 
 void CComboUI::mouseReleaseEvent(QMouseEvent* event)
 {
+    QComboBox::mouseReleaseEvent(event);
     m_pushed = false;
     update();
     event->accept();

@@ -23,7 +23,8 @@ class CPaintManagerUI;
 // - GetText / SetText: the base reports the selected item's text and selects the item whose
 //   text equals the given one exactly (or none).
 // - PaintStatusImage / PaintText: the face, then the text (GetText()) inside GetTextRect().
-// - mousePressEvent: the base opens the list on a left-button press anywhere.
+// - mousePressEvent: the base opens the list on a left-button press anywhere, through
+//   QComboBox, which keeps the list open when that press's button is released.
 // - GetTextPadding / SetTextPadding / GetTextRect: where the text goes (the "Combo" defaults
 //   leave the 22-pixel arrow strip on the right out of it).
 class CComboUI : public QComboBox, public IControlUI
