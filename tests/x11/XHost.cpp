@@ -14,7 +14,8 @@
 //   popuptext N        the text of row N of the open combo list
 //   focus              the object name and class of the focused widget, or "none"
 //   modal              the title of the open modal window (a message box), or "none"
-//   grab PATH          saves the whole screen, pop-up windows included, as a PNG; "ok"
+//   grab PATH [x y w h [zoom]]  saves the screen (or the part), pop-up windows included, as a
+//                      PNG, enlarged zoom times for a closer look; "ok"
 //   quit               ends the program
 
 #include "app/MainDlg.h"
@@ -108,11 +109,18 @@ public:
             const QWidget* modal = QApplication::activeModalWidget();
             return modal != nullptr ? modal->windowTitle() : QStringLiteral("none");
         }
-        if (verb == QLatin1String("grab") && words.size() == 2) {
+        if (verb == QLatin1String("grab") && (words.size() == 2 || words.size() >= 6)) {
             QScreen* screen = QGuiApplication::primaryScreen();
-            return screen != nullptr && screen->grabWindow(0).save(words[1])
-                       ? QStringLiteral("ok")
-                       : QStringLiteral("error cannot save ") + words[1];
+            if (screen == nullptr)
+                return QStringLiteral("error no screen");
+            QPixmap shot = words.size() == 2
+                               ? screen->grabWindow(0)
+                               : screen->grabWindow(0, words[2].toInt(), words[3].toInt(),
+                                                    words[4].toInt(), words[5].toInt());
+            if (words.size() == 7)
+                shot = shot.scaled(shot.size() * std::clamp(words[6].toInt(), 1, 8));
+            return shot.save(words[1]) ? QStringLiteral("ok")
+                                       : QStringLiteral("error cannot save ") + words[1];
         }
         if (verb == QLatin1String("quit")) {
             QApplication::quit();

@@ -23,7 +23,7 @@ Host (answers come from the window itself; see XHost.cpp for the requests)
     rect(name), cell(row, col), popup(), popup_item(n)  -> Rect (x, y, w, h; .center) or None
     text(name), cell_text(row, col), popup_text(n)      -> str
     focus(), modal()                    -> str: object name and class / title, or "none"
-    screenshot(path)                    the whole screen, pop-ups included, as a PNG
+    screenshot(path, rect=None, zoom=1) the screen (or a Rect of it), pop-ups included, as PNG
     wait(condition, timeout=5)          polls until condition() is true, else AssertionError
 
 Paths come from the environment: VORLEND_X11_HOST (the host executable); Xvfb and xdotool are
@@ -106,8 +106,9 @@ class Host:
     def modal(self):
         return self.ask("modal")
 
-    def screenshot(self, path):
-        answer = self.ask(f"grab {os.path.abspath(path)}")
+    def screenshot(self, path, rect=None, zoom=1):
+        part = "" if rect is None else f" {rect.x} {rect.y} {rect.w} {rect.h} {zoom}"
+        answer = self.ask(f"grab {os.path.abspath(path)}{part}")
         if answer != "ok":
             raise AssertionError(answer)
         return path
