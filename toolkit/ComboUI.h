@@ -76,6 +76,13 @@ public:
     void SetHotImage(const QString& description);
     void SetPushedImage(const QString& description);
 
+    // Where a text too long for the control is cut (the list rows too): at the end unless set;
+    // port paths, told apart by their ends, are cut at the start.
+    void SetTextElideMode(Qt::TextElideMode mode);
+    [[nodiscard]] Qt::TextElideMode GetTextElideMode() const;
+    // GetText() as painted: cut to the text rectangle. When it is cut, the tooltip shows it all.
+    [[nodiscard]] QString GetShownText() const;
+
     [[nodiscard]] bool IsHot() const { return m_hot; }
     // True while the list is open or the left button is held on the control.
     [[nodiscard]] bool IsPushed() const { return m_pushed || m_dropped; }
@@ -100,6 +107,7 @@ protected:
 private:
     void OnCurrentIndexChanged(int index);
     void SyncCurrentIndex();
+    void FitPopupToItems();
     void EnsureTracked();
 
     int m_curSel = -1;
