@@ -14,6 +14,7 @@
 //   popuptext N        the text of row N of the open combo list
 //   focus              the object name and class of the focused widget, or "none"
 //   modal              the title of the open modal window (a message box), or "none"
+//   pixel X Y          the colour "#rrggbb" of one pixel of the screen
 //   grab PATH [x y w h [zoom]]  saves the screen (or the part), pop-up windows included, as a
 //                      PNG, enlarged zoom times for a closer look; "ok"
 //   quit               ends the program
@@ -32,6 +33,7 @@
 // Qt
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
@@ -108,6 +110,15 @@ public:
         if (verb == QLatin1String("modal")) {
             const QWidget* modal = QApplication::activeModalWidget();
             return modal != nullptr ? modal->windowTitle() : QStringLiteral("none");
+        }
+        if (verb == QLatin1String("pixel") && words.size() == 3) {
+            QScreen* screen = QGuiApplication::primaryScreen();
+            if (screen == nullptr)
+                return QStringLiteral("error no screen");
+            const QImage dot =
+                screen->grabWindow(0, words[1].toInt(), words[2].toInt(), 1, 1).toImage();
+            return dot.isNull() ? QStringLiteral("error no pixel")
+                                : dot.pixelColor(0, 0).name(QColor::HexRgb);
         }
         if (verb == QLatin1String("grab") && (words.size() == 2 || words.size() >= 6)) {
             QScreen* screen = QGuiApplication::primaryScreen();

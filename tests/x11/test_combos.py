@@ -1,6 +1,6 @@
 """Every kind of combo of the window with a real mouse: a plain click leaves the list open, a
 click on an item chooses it; press-drag-release, Escape, a click elsewhere, the wheel and the
-keys keep their meaning."""
+keys keep their meaning. And the mark of the focused control, as the screen shows it."""
 
 import os
 import tempfile
@@ -8,7 +8,7 @@ import unittest
 
 from xharness import XSession
 
-PF_ITEMS = ["Нет", "Монитор", "Мощность H/L"]
+ACCENT = "#1883d7"  # the skin's accent: the window's frame, the focus marks
 
 
 class CombosWithRealMouse(unittest.TestCase):
@@ -134,6 +134,34 @@ class CombosWithRealMouse(unittest.TestCase):
         self.choose(3)
         self.x.click(self.app.cell(5, 0).center)
         self.app.wait(lambda: self.app.cell_text(3, 3) == code, what=f"the cell to read {code}")
+
+    def test_focus_marks(self):
+        """The focused combo, grid editor or button wears a ring of the accent just inside its
+        edge; the others do not."""
+        def marked(rect):
+            return self.app.pixel((rect.x + 1, rect.y + rect.h // 2)) == ACCENT
+
+        away = self.app.rect("title").center
+        tot, sq = self.app.rect("cboTOT"), self.app.rect("cboSQLev")
+        self.open_by_click(tot.center)
+        self.x.key("Escape")
+        self.x.move(away)  # no hot face under the pointer
+        self.app.wait(lambda: marked(tot), what="the mark on the focused combo")
+        self.assertFalse(marked(sq))
+
+        cell = self.app.cell(4, 1)
+        self.x.click(cell.center)
+        self.x.move(away)
+        self.app.wait(lambda: "CFreqEdit" in self.app.focus(), what="the frequency editor")
+        self.app.wait(lambda: marked(cell), what="the mark on the grid's editor")
+        self.assertFalse(marked(tot))
+
+        # A button pressed and left before the release: focused, nothing done.
+        button = self.app.rect("btnWrite")
+        self.x.press(button.center)
+        self.x.release(away)
+        self.app.wait(lambda: marked(button), what="the mark on the focused button")
+        self.assertEqual(self.app.modal(), "none")
 
 
 if __name__ == "__main__":

@@ -23,6 +23,7 @@ Host (answers come from the window itself; see XHost.cpp for the requests)
     rect(name), cell(row, col), popup(), popup_item(n)  -> Rect (x, y, w, h; .center) or None
     text(name), cell_text(row, col), popup_text(n)      -> str
     focus(), modal()                    -> str: object name and class / title, or "none"
+    pixel(point)                        "#rrggbb" of one screen pixel, as the user sees it
     screenshot(path, rect=None, zoom=1) the screen (or a Rect of it), pop-ups included, as PNG
     wait(condition, timeout=5)          polls until condition() is true, else AssertionError
 
@@ -105,6 +106,9 @@ class Host:
 
     def modal(self):
         return self.ask("modal")
+
+    def pixel(self, point):
+        return self.ask(f"pixel {point[0]} {point[1]}")
 
     def screenshot(self, path, rect=None, zoom=1):
         part = "" if rect is None else f" {rect.x} {rect.y} {rect.w} {rect.h} {zoom}"
