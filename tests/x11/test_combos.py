@@ -36,8 +36,7 @@ class CombosWithRealMouse(unittest.TestCase):
         if shots:
             os.makedirs(shots, exist_ok=True)
             self.app.screenshot(os.path.join(shots, self.id().split(".")[-1] + ".png"))
-        self.app.process.stdin.close()
-        self.app.process.wait(timeout=10)
+        self.app.close()
 
     # Steps shared by the cases.
 

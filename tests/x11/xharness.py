@@ -18,7 +18,10 @@ XSession
     click(point, button=1), press(point), release(point), move(point), wheel(point, clicks)
     key(*names), type(text)
     start_host(env=None) -> Host        the main window with its query line (XHost.cpp)
+    start_program(env=None) -> Popen    the program itself, which answers nothing
+    folder                              a temporary folder of the session (also HOME, TMPDIR)
     start(argv, env=None) -> Popen      any other program on this display
+    windows(pid)                        its visible X windows (main window, dialogs, lists)
 Host (answers come from the window itself; see XHost.cpp for the requests)
     rect(name), cell(row, col), popup(), popup_item(n)  -> Rect (x, y, w, h; .center) or None
     text(name), cell_text(row, col), popup_text(n)      -> str
@@ -26,10 +29,11 @@ Host (answers come from the window itself; see XHost.cpp for the requests)
     pixel(point)                        "#rrggbb" of one screen pixel, as the user sees it
     screenshot(path, rect=None, zoom=1) the screen (or a Rect of it), pop-ups included, as PNG
     wait(condition, timeout=5)          polls until condition() is true, else AssertionError
+    close()                             ends the program
 
-Paths come from the environment: VORLEND_X11_HOST (the host executable); Xvfb and xdotool are
-looked up on PATH (tools/install-deps.sh installs them). VORLEND_X11_SHOTS, when set, names a
-folder where tests may leave screenshots for a person to look at.
+Paths come from the environment: VORLEND_X11_HOST (the host executable), VORLEND_PROGRAM (the
+program); Xvfb and xdotool are looked up on PATH (tools/install-deps.sh installs them).
+VORLEND_X11_SHOTS, when set, names a folder where tests leave screenshots for a person to see.
 """
 
 import os
@@ -79,6 +83,12 @@ class Host:
         self.process.stdin.write(request + "\n")
         self.process.stdin.flush()
         return self.process.stdout.readline().rstrip("\n")
+
+    def close(self):
+        """Ends the program as its query line closes."""
+        self.process.stdin.close()
+        self.process.wait(timeout=10)
+        self.process.stdout.close()
 
     def rect(self, name):
         return _rect(self.ask(f"rect {name}"))
@@ -153,7 +163,13 @@ class XSession:
         self.env.pop("XDG_CURRENT_DESKTOP", None)
         self.env["HOME"] = self._tmp.name
         self.env["XDG_RUNTIME_DIR"] = self._tmp.name
+        # The single-instance lock and socket live in the temporary folder: this session's own.
+        self.env["TMPDIR"] = self._tmp.name
         return self
+
+    @property
+    def folder(self):
+        return self._tmp.name
 
     def __exit__(self, *exc):
         for child in reversed(self._children):
@@ -176,6 +192,16 @@ class XSession:
         self._children.append(process)
         return process
 
+    def start_program(self, env=None):
+        """The program itself (VORLEND_PROGRAM), once its window is shown and focused. It is
+        centred like the host's, so places learnt from the host hold for it too."""
+        program = os.environ.get("VORLEND_PROGRAM")
+        if not program:
+            raise RuntimeError("VORLEND_PROGRAM names no program")
+        process = self.start([program], env=env)
+        self.xdotool("windowfocus", "--sync", self.wait_window(process.pid))
+        return process
+
     def start_host(self, env=None):
         host = os.environ.get("VORLEND_X11_HOST")
         if not host:
@@ -189,14 +215,18 @@ class XSession:
                  what="the window")
         return app
 
+    def windows(self, pid):
+        """The visible X windows of a process (its main window, dialogs, open lists)."""
+        found = subprocess.run([_tool("xdotool"), "search", "--onlyvisible", "--pid", str(pid)],
+                               env=self.env, capture_output=True, text=True)
+        return found.stdout.split()
+
     def wait_window(self, pid, timeout=10.0):
         """The first visible X window of the process, once it is mapped."""
         end = time.monotonic() + timeout
         while time.monotonic() < end:
-            found = subprocess.run([_tool("xdotool"), "search", "--onlyvisible", "--pid",
-                                    str(pid)], env=self.env, capture_output=True, text=True)
-            if found.stdout.split():
-                return found.stdout.split()[0]
+            if shown := self.windows(pid):
+                return shown[0]
             time.sleep(0.05)
         raise AssertionError("the window did not appear")
 
