@@ -43,6 +43,8 @@
 #include <clocale>
 #include <cstdio>
 #include <iostream>
+#include <locale>
+#include <stdexcept>
 #include <string>
 
 // system
@@ -181,7 +183,12 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorlend"));
+    // The user's numbers and times, as the program takes them.
     std::setlocale(LC_ALL, "");
+    try {
+        std::locale::global(std::locale(""));
+    } catch (const std::runtime_error&) {
+    }
     ApplyDecimalSeparator(LocaleDecimalSeparator());
 
     vorlend::RegisterBuiltinResources();
