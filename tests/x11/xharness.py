@@ -34,6 +34,9 @@ Host (answers come from the window itself; see XHost.cpp for the requests)
 Paths come from the environment: VORLEND_X11_HOST (the host executable), VORLEND_PROGRAM (the
 program); Xvfb and xdotool are looked up on PATH (tools/install-deps.sh installs them).
 VORLEND_X11_SHOTS, when set, names a folder where tests leave screenshots for a person to see.
+
+A new test: a unittest module test_*.py in this folder and one vorlend_add_x11_test(name module)
+line in CMakeLists.txt, which labels it x11 and passes the paths.
 """
 
 import os
