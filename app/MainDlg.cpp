@@ -113,6 +113,9 @@ void CMainDlg::InitWindow()
     setWindowIcon(vorlend::WindowIcon());
 
     m_cboCOM = FindControl<CComboUI>(QStringLiteral("cboCOM"));
+    // Port paths differ at their ends (/dev/ttyUSB1, /dev/ttyUSB10): a long one loses its start.
+    if (m_cboCOM != nullptr)
+        m_cboCOM->SetTextElideMode(Qt::ElideLeft);
     const auto& fields = SettingsFields();
     for (std::size_t i = 0; i < fields.size(); ++i)
         m_settingsCombos[i] = FindControl<CComboUI>(QString::fromLatin1(fields[i].comboName));

@@ -139,13 +139,11 @@ void CComboEditUI::OnButtonPress(QMouseEvent* event)
             m_wnd->SelectAllText();
         return;
     }
-    if (event->button() == Qt::LeftButton || event->type() == QEvent::MouseButtonDblClick) {
-        QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->globalPosition(),
-                          Qt::LeftButton, Qt::LeftButton, event->modifiers());
-        CComboUI::mousePressEvent(&press);
-    } else if (!IsDroppedDown()) {
-        showPopup();
-    }
+    // Any button opens the list as a left press does, so the release of this very press (the
+    // right button's too) leaves it open.
+    QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->globalPosition(),
+                      Qt::LeftButton, Qt::LeftButton, event->modifiers());
+    CComboUI::mousePressEvent(&press);
 }
 
 bool CComboEditUI::event(QEvent* event)

@@ -358,6 +358,8 @@ void CFreqEditUI::paintEvent(QPaintEvent* event)
     PaintStatusImage(painter);
     PaintText(painter);
     PaintBorder(painter);
+    if (hasFocus())
+        PaintFocusMark(painter, this, rect());
 }
 
 void CFreqEditUI::PaintStatusImage(QPainter& painter)

@@ -109,6 +109,8 @@ void CButtonUI::paintEvent(QPaintEvent* event)
     PaintStatusImage(painter);
     PaintText(painter);
     PaintBorder(painter);
+    if (hasFocus())
+        PaintFocusMark(painter, this, rect());
 }
 
 void CButtonUI::PaintStatusImage(QPainter& painter)

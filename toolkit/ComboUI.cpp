@@ -6,11 +6,14 @@
 
 // Qt
 #include <QAbstractItemView>
+#include <QCursor>
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScreen>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace DuiLib {
 
@@ -27,6 +30,7 @@ public:
     QColor textColor{0xFF, 0xFF, 0xFF, 0};
     QColor hotBkColor{0x18, 0x83, 0xD7};
     QColor hotTextColor{Qt::white};
+    Qt::TextElideMode elide = Qt::ElideRight;
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -49,7 +53,7 @@ public:
         painter->setPen(text);
         const QRect r = option.rect.marginsRemoved(padding);
         const QString s =
-            painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight, r.width());
+            painter->fontMetrics().elidedText(index.data().toString(), elide, r.width());
         painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, s);
         painter->restore();
     }
@@ -257,6 +261,23 @@ void CComboUI::SetPushedImage(const QString& description)
     update();
 }
 
+void CComboUI::SetTextElideMode(Qt::TextElideMode mode)
+{
+    m_delegate->elide = mode;
+    update();
+}
+
+Qt::TextElideMode CComboUI::GetTextElideMode() const
+{
+    return m_delegate->elide;
+}
+
+QString CComboUI::GetShownText() const
+{
+    const QFontMetrics metrics(GetSkinFont(m_font));
+    return metrics.elidedText(GetText(), m_delegate->elide, GetTextRect().width());
+}
+
 void CComboUI::showPopup()
 {
     if (count() == 0)
@@ -275,6 +296,36 @@ void CComboUI::showPopup()
         frame->setPalette(palette);
     }
     QComboBox::showPopup();
+    FitPopupToItems();
+}
+
+void CComboUI::FitPopupToItems()
+{
+    // Qt widens the list for its own pop-up look only, and measures with the widget's font, not
+    // the skin's: the list is made as wide as its longest row here.
+    QWidget* popup = view()->window();
+    if (popup == window() || !popup->isVisible())
+        return;
+    const QFontMetrics metrics(m_delegate->font);
+    int longest = 0;
+    for (int i = 0; i < count(); ++i)
+        longest = std::max(longest, metrics.horizontalAdvance(itemText(i)));
+    // Whatever the popup has around the rows: its frame and a scroll bar.
+    const int around = popup->width() - view()->viewport()->width();
+    const int wanted =
+        longest + m_delegate->padding.left() + m_delegate->padding.right() + around + 1;
+    if (wanted <= popup->width())
+        return;
+    QRect geometry = popup->geometry();
+    geometry.setWidth(wanted);
+    if (const QScreen* shown = popup->screen()) {
+        const QRect area = shown->availableGeometry();
+        if (geometry.right() > area.right())
+            geometry.moveRight(area.right());
+        if (geometry.left() < area.left())
+            geometry.moveLeft(area.left());
+    }
+    popup->setGeometry(geometry);
 }
 
 void CComboUI::hidePopup()
@@ -282,6 +333,8 @@ void CComboUI::hidePopup()
     QComboBox::hidePopup();
     m_dropped = false;
     m_pushed = false;
+    // The open list held the mouse: no leave event came if the pointer went elsewhere.
+    m_hot = isVisible() && rect().contains(mapFromGlobal(QCursor::pos()));
     update();
 }
 
@@ -300,6 +353,17 @@ bool CComboUI::event(QEvent* event)
         m_hot = false;
         update();
         break;
+    case QEvent::ToolTip:
+        // A text cut to fit shows whole as the tooltip (unless the layout gave one).
+        if (toolTip().isEmpty()) {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            if (GetShownText() != GetText())
+                QToolTip::showText(help->globalPos(), GetText(), this, rect());
+            else
+                QToolTip::hideText();
+            return true;
+        }
+        break;
     default:
         break;
     }
@@ -312,6 +376,8 @@ void CComboUI::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     PaintStatusImage(painter);
     PaintText(painter);
+    if (hasFocus() && !m_dropped)
+        PaintFocusMark(painter, this, rect());
 }
 
 void CComboUI::mousePressEvent(QMouseEvent* event)
@@ -321,13 +387,15 @@ void CComboUI::mousePressEvent(QMouseEvent* event)
         return;
     }
     m_pushed = true;
-    if (!m_dropped)
-        showPopup();
+    // QComboBox opens the list here and tells the list to ignore this click's own release, so
+    // a plain click leaves the list open and press-drag-release still picks an item.
+    QComboBox::mousePressEvent(event);
     event->accept();
 }
 
 void CComboUI::mouseReleaseEvent(QMouseEvent* event)
 {
+    QComboBox::mouseReleaseEvent(event);
     m_pushed = false;
     update();
     event->accept();
@@ -376,7 +444,7 @@ void CComboUI::PaintText(QPainter& painter)
         colour = m_disabledTextColor.isValid() ? m_disabledTextColor : QColor(0xA0, 0xA0, 0xA0);
     painter.setPen(colour);
     painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     painter.fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
+                     painter.fontMetrics().elidedText(text, m_delegate->elide, r.width()));
     painter.restore();
 }
 

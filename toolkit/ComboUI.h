@@ -23,7 +23,8 @@ class CPaintManagerUI;
 // - GetText / SetText: the base reports the selected item's text and selects the item whose
 //   text equals the given one exactly (or none).
 // - PaintStatusImage / PaintText: the face, then the text (GetText()) inside GetTextRect().
-// - mousePressEvent: the base opens the list on a left-button press anywhere.
+// - mousePressEvent: the base opens the list on a left-button press anywhere, through
+//   QComboBox, which keeps the list open when that press's button is released.
 // - GetTextPadding / SetTextPadding / GetTextRect: where the text goes (the "Combo" defaults
 //   leave the 22-pixel arrow strip on the right out of it).
 class CComboUI : public QComboBox, public IControlUI
@@ -75,6 +76,13 @@ public:
     void SetHotImage(const QString& description);
     void SetPushedImage(const QString& description);
 
+    // Where a text too long for the control is cut (the list rows too): at the end unless set;
+    // port paths, told apart by their ends, are cut at the start.
+    void SetTextElideMode(Qt::TextElideMode mode);
+    [[nodiscard]] Qt::TextElideMode GetTextElideMode() const;
+    // GetText() as painted: cut to the text rectangle. When it is cut, the tooltip shows it all.
+    [[nodiscard]] QString GetShownText() const;
+
     [[nodiscard]] bool IsHot() const { return m_hot; }
     // True while the list is open or the left button is held on the control.
     [[nodiscard]] bool IsPushed() const { return m_pushed || m_dropped; }
@@ -99,6 +107,7 @@ protected:
 private:
     void OnCurrentIndexChanged(int index);
     void SyncCurrentIndex();
+    void FitPopupToItems();
     void EnsureTracked();
 
     int m_curSel = -1;

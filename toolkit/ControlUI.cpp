@@ -51,6 +51,17 @@ bool ParseBool(const QString& text)
     return EqualsNoCase(t, QStringLiteral("true")) || t == QLatin1String("1");
 }
 
+void PaintFocusMark(QPainter& painter, const QWidget* control, const QRect& rect)
+{
+    const CPaintManagerUI* manager = CPaintManagerUI::FromWidget(control);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(manager != nullptr ? manager->GetAccentColor() : kDefaultAccent, 1));
+    painter.drawRect(rect.adjusted(1, 1, -2, -2));
+    painter.restore();
+}
+
 bool SetCommonAttribute(QWidget* widget, const QString& name, const QString& value)
 {
     LayoutHints hints = GetLayoutHints(widget);

@@ -8,6 +8,8 @@
 #include <QMetaType>
 #include <QWidget>
 
+class QPainter;
+
 namespace DuiLib {
 
 // How a layout places one child: a fixed size (0 = take a share of the space left), the limits
@@ -34,6 +36,9 @@ void SetLayoutHints(QWidget* widget, const LayoutHints& hints);
 // "minwidth", "minheight", "maxwidth", "maxheight", "padding", "visible", "enabled", "tooltip".
 // Returns false for any other attribute name.
 bool SetCommonAttribute(QWidget* widget, const QString& name, const QString& value);
+// The mark of the control with the keyboard focus: a one-pixel ring in the skin's accent colour
+// just inside the given rectangle (drawn over the face, so the layout's sizes stay as they are).
+void PaintFocusMark(QPainter& painter, const QWidget* control, const QRect& rect);
 // "true"/"false" as the layout writes them (also 1/0).
 [[nodiscard]] bool ParseBool(const QString& text);
 

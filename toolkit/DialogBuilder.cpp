@@ -147,6 +147,11 @@ QWidget* CDialogBuilder::Create(const QByteArray& xml, CPaintManagerUI* manager,
     }
     if (rootControl == nullptr)
         m_error = QStringLiteral("the layout holds no control");
+    // The root's frame colour is the skin's accent.
+    else if (const auto* frame = qobject_cast<const CControlUI*>(rootControl);
+             frame != nullptr && frame->GetBorderColor().isValid() &&
+             frame->GetBorderColor().alpha() != 0)
+        manager->SetAccentColor(frame->GetBorderColor());
     return rootControl;
 }
 

@@ -3,6 +3,7 @@
 #include "UIBase.h"
 
 // Qt
+#include <QColor>
 #include <QFont>
 #include <QHash>
 #include <QObject>
@@ -16,6 +17,9 @@
 class QPainter;
 
 namespace DuiLib {
+
+// The accent of a skin that names none.
+inline const QColor kDefaultAccent = QColor(0x18, 0x83, 0xD7);
 
 // Runs before the window's handler for notifications of one control. Its result is not used.
 using NotifyHook = std::function<bool(TNotifyUI&)>;
@@ -67,6 +71,10 @@ public:
     // Index -1 or an index without a font gives the default font (index 0, else the app font).
     [[nodiscard]] QFont GetFont(int index) const;
 
+    // The skin's accent colour (the frame of the layout's root), used for focus marks.
+    void SetAccentColor(const QColor& colour) { m_accent = colour; }
+    [[nodiscard]] QColor GetAccentColor() const { return m_accent; }
+
     void SetDefaultAttributeList(const QString& className, const AttributeList& attributes);
     [[nodiscard]] const AttributeList* GetDefaultAttributeList(const QString& className) const;
     // Applies the defaults of the control's class, if the layout has any.
@@ -83,6 +91,7 @@ private:
     ResourceLoader m_loader;
     mutable QHash<QString, QPixmap> m_images;
     QHash<int, QFont> m_fonts;
+    QColor m_accent = kDefaultAccent;
     QHash<QString, AttributeList> m_defaults; // keyed by lower-case class name
 };
 

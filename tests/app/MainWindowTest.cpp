@@ -4,6 +4,7 @@
 #include "FakePrompts.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
+#include "app/UserPrompts.h"
 #include "controls/ChannelList.h"
 #include "file/KtFile.h"
 #include "link/CommPort.h"
@@ -17,9 +18,11 @@
 
 // Qt
 #include <QFile>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextBoundaryFinder>
 #include <QtTest>
 
 // std
@@ -87,6 +90,7 @@ private Q_SLOTS:
     void keysOnlyActivateVisibleEnabledButtons();
     void activationColoursFollowTheWindow();
     void secondCopyRaisesTheFirstAndEnds();
+    void messageBoxesWrapOnlyAtSpaces();
 
 private:
     void CreateWindow();
@@ -506,4 +510,30 @@ void MainWindowTest::secondCopyRaisesTheFirstAndEnds()
 }
 
 QTEST_MAIN(MainWindowTest)
+void MainWindowTest::messageBoxesWrapOnlyAtSpaces()
+{
+    // The real box, not the fake: what it is given to lay out is what a user reads.
+    CQtUserPrompts prompts;
+    for (const char* text : {Texts::kCheckCable, Texts::kPortOpenFailed, Texts::kPortWriteFailed,
+                             Texts::kReadDone, Texts::kTimedOut}) {
+        QString shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->done(0);
+            }
+        });
+        prompts.Message(m_window, IUserPrompts::Icon::Information, Utf8(text),
+                        Utf8(Texts::kWindowTitle));
+        QString visible = shown;
+        QCOMPARE(visible.remove(QChar(0x2060)), Utf8(text));
+        // Qt's line breaking may break such a text after a space and nowhere else.
+        QTextBoundaryFinder lines(QTextBoundaryFinder::Line, shown);
+        while (lines.toNextBoundary() > 0 && lines.position() < shown.size()) {
+            QVERIFY2(shown[lines.position() - 1].isSpace(),
+                     qPrintable(shown.left(lines.position()) + QStringLiteral(" | ")));
+        }
+    }
+}
+
 #include "MainWindowTest.moc"

@@ -535,9 +535,12 @@ void TestChannelList::renderMidEdit()
     QTest::keyClicks(f.rxFreq->GetEditWindow(), Sep(QStringLiteral("145.25")));
     const QImage image = f.root.grab().toImage();
     QVERIFY(!image.isNull());
-    // The editor's white face covers its cell over the row's selection colour.
-    const QPoint inside = f.rxFreq->mapTo(&f.root, QPoint(1, 1));
+    // The editor's white face covers its cell over the row's selection colour, and the focus
+    // mark, a ring of the skin's accent, runs just inside its edge.
+    const QPoint inside = f.rxFreq->mapTo(&f.root, QPoint(3, 3));
     QCOMPARE(image.pixelColor(inside), QColor(Qt::white));
+    const QPoint mark = f.rxFreq->mapTo(&f.root, QPoint(1, f.rxFreq->height() / 2));
+    QCOMPARE(image.pixelColor(mark), DuiLib::kDefaultAccent);
     const QByteArray dir = qgetenv("VORLEND_RENDER_DIR");
     if (!dir.isEmpty()) {
         const QString name =

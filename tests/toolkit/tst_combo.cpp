@@ -7,7 +7,9 @@
 // Qt
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -84,6 +86,7 @@ private Q_SLOTS:
     void openingTheListSendsDropdown();
     void focusChangesSendSetfocusAndKillfocus();
     void attributesSetPaddingAndHeight();
+    void longTextsStayReadable();
 };
 
 void ComboTest::selectItemRule_data()
@@ -239,6 +242,40 @@ void ComboTest::attributesSetPaddingAndHeight()
     QCOMPARE(f.combo->GetTextRect(), QRect(4, 1, 120 - 26, 24));
     QCOMPARE(f.combo->GetItemHeight(), 20);
     QCOMPARE(f.combo->GetClass(), QStringLiteral("Combo"));
+}
+
+void ComboTest::longTextsStayReadable()
+{
+    Fixture f;
+    f.combo->setGeometry(10, 10, 60, 26);
+    f.combo->SetTextPadding(QMargins(4, 1, 22, 1));
+    QVERIFY(f.Show());
+    // The open list is as wide as its longest row, whatever the combo's width.
+    const QString longest = QStringLiteral("Мощность H/L");
+    f.combo->showPopup();
+    QVERIFY(f.combo->IsDroppedDown());
+    const QAbstractItemView* view = f.combo->view();
+    QVERIFY(view->viewport()->width() >= view->fontMetrics().horizontalAdvance(longest) + 8);
+    f.combo->hidePopup();
+
+    // A cut text shows whole as the tooltip; one that fits shows none.
+    auto tooltipOf = [&](const QString& text) {
+        f.combo->SetText(text);
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), f.combo->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(f.combo, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tooltipOf(QStringLiteral("Нет")), QString());
+    QCOMPARE(tooltipOf(longest), longest);
+
+    // Ports differ at their ends: cut at the start, the end stays.
+    const QString port = QStringLiteral("/dev/serial/by-id/usb-adapter-port10");
+    f.combo->resize(120, 26);
+    QVERIFY(f.combo->InsertItem(0, port));
+    f.combo->SetTextElideMode(Qt::ElideLeft);
+    f.combo->SetText(port);
+    QVERIFY(f.combo->GetShownText().endsWith(QStringLiteral("port10")));
+    QVERIFY(f.combo->GetShownText().size() < port.size());
 }
 
 QTEST_MAIN(ComboTest)
