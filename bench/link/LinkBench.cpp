@@ -1,12 +1,16 @@
 // Full reads and writes against the simulated radio at 9600-baud pacing: wall time beside the
-// pure line time and the time the protocol's own read windows allow.
+// pure line time and the time the protocol's own read windows allow, then the same through
+// each modelled USB-serial adapter beside the direct line.
 
 #include "tests/link/LinkRig.h"
 #include "tools/simradio/SimRadio.h"
 
 // std
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -26,9 +30,10 @@ struct Figures
     int result = 0;
 };
 
-Figures RunOnce(bool isRead)
+Figures RunOnce(bool isRead, const SimAdapter& adapter)
 {
     CSimRadio radio;
+    radio.SetAdapter(adapter);
     if (!radio.Start()) {
         std::fprintf(stderr, "no pseudo-terminal: %s\n", radio.Error().c_str());
         return {};
@@ -46,21 +51,43 @@ Figures RunOnce(bool isRead)
     return f;
 }
 
-void Report(const char* name, bool isRead, int runs)
+struct Timing
 {
-    double total = 0;
-    double worst = 0;
+    double meanMs = 0;
+    double worstMs = 0;
     Figures last;
+    bool ok = false;
+};
+
+// `runs` operations, each through a fresh radio (the adapter's seed changes per run).
+Timing Measure(bool isRead, SimAdapter adapter, int runs)
+{
+    Timing t;
+    double total = 0;
     for (int i = 0; i < runs; ++i) {
-        last = RunOnce(isRead);
-        if (last.result != RESULT_DONE) {
-            std::printf("%s: run %d ended with %d\n", name, i + 1, last.result);
-            return;
+        adapter.seed = static_cast<std::uint32_t>(i + 1);
+        t.last = RunOnce(isRead, adapter);
+        if (t.last.result != RESULT_DONE) {
+            std::printf("%s: run %d ended with %d\n", isRead ? "read" : "write", i + 1,
+                        t.last.result);
+            return t;
         }
-        total += last.wallMs;
-        worst = std::max(worst, last.wallMs);
+        total += t.last.wallMs;
+        t.worstMs = std::max(t.worstMs, t.last.wallMs);
     }
-    const double mean = total / runs;
+    t.meanMs = total / runs;
+    t.ok = true;
+    return t;
+}
+
+Timing Report(const char* name, bool isRead, int runs)
+{
+    const Timing t = Measure(isRead, SimAdapter{}, runs);
+    if (!t.ok)
+        return t;
+    const Figures& last = t.last;
+    const double mean = t.meanMs;
+    const double worst = t.worstMs;
     const double lineMs = static_cast<double>(last.bytesIn + last.bytesOut) * kByteMs;
     // On a pseudo-terminal the program's own bytes arrive at once; on a real line they take
     // their line time too.
@@ -75,6 +102,31 @@ void Report(const char* name, bool isRead, int runs)
     std::printf(
         "       implementation adds %+.1f %% (mean) / %+.1f %% (worst) to the pty allowance\n",
         100.0 * (mean / allowedPtyMs - 1.0), 100.0 * (worst / allowedPtyMs - 1.0));
+    return t;
+}
+
+// Each adapter's read and write beside the direct line's.
+void ReportAdapters(const Timing& directRead, const Timing& directWrite, int runs)
+{
+    static const char* const kAdapters[] = {"ftdi", "ftdi:1", "pl2303", "ch340",
+                                            "ftdi:16,jitter:4"};
+    std::printf(
+        "\nadapter            read mean  worst   vs direct   write mean  worst   vs direct\n");
+    auto row = [](const char* name, const Timing& read, const Timing& write, const Timing& r0,
+                  const Timing& w0) {
+        std::printf("%-18s %8.1f %7.1f  %+8.1f %%  %9.1f %7.1f  %+8.1f %%\n", name, read.meanMs,
+                    read.worstMs, 100.0 * (read.meanMs / r0.meanMs - 1.0), write.meanMs,
+                    write.worstMs, 100.0 * (write.meanMs / w0.meanMs - 1.0));
+    };
+    row("direct", directRead, directWrite, directRead, directWrite);
+    for (const char* text : kAdapters) {
+        const SimAdapter adapter = *ParseSimAdapter(text);
+        const Timing read = Measure(true, adapter, runs);
+        const Timing write = Measure(false, adapter, runs);
+        if (read.ok && write.ok)
+            row(text, read, write, directRead, directWrite);
+    }
+    std::printf("(ms, %d runs each; the adapter's seed is the run's number)\n", runs);
 }
 
 } // namespace
@@ -82,7 +134,9 @@ void Report(const char* name, bool isRead, int runs)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    Report("read", true, runs);
-    Report("write", false, runs);
+    const Timing read = Report("read", true, runs);
+    const Timing write = Report("write", false, runs);
+    if (read.ok && write.ok)
+        ReportAdapters(read, write, runs);
     return 0;
 }

@@ -6,6 +6,8 @@
 // the window's to choose; the rule is the same) and 1000 ms in one full-length cell; cells run
 // twelve at a time, each on its own pseudo-terminal. The identification cells run at the
 // real 1000 ms: whether a restart succeeds depends on the time a period leaves for it.
+// Further cells run at 9600 baud through the modelled USB-serial adapters, with replies cut in
+// two, the settings reply broken off and the identification late.
 
 #include "tests/faults/FakeWindow.h"
 #include "tools/simradio/SimRadio.h"
@@ -15,6 +17,8 @@
 // std
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <iomanip>
 #include <memory>
 #include <optional>
 #include <set>
@@ -35,12 +39,16 @@ constexpr auto kSlack = 400ms;
 constexpr int kLastBlock = 17;
 constexpr int kWorkers = 12;      // cells at a time, each on its own pseudo-terminal
 constexpr int kEitherResult = -1; // success, or the watchdog's end as its rule decides
+constexpr std::uint8_t kAckByte = 0x06;
+// The dialog's own period, for cells whose first answers come late (identification, adapters).
+constexpr auto kRealPeriod = std::chrono::milliseconds(CRadioProtocol::kWatchdogPeriodMs);
 
 struct Cell
 {
     bool isRead;
     Kind kind;
     int block;
+    int amount = 0; // the fault's milliseconds or bytes
 };
 
 // What the protocol prescribes for a cell.
@@ -201,16 +209,33 @@ std::string ResultCode(const CFakeWindow::Outcome& o)
 }
 
 // Runs one cell and the operation after it; everything found goes into the report.
-CellReport RunCell(const Cell& cell, const Expected& expected,
-                   std::chrono::milliseconds period = kMatrixPeriod, bool paced = false)
+// The line a cell runs on.
+struct Line
+{
+    std::chrono::milliseconds period = kMatrixPeriod; // the watchdog's
+    bool paced = false;                               // 9600 baud, else each answer at once
+    SimAdapter adapter;                               // also for the operation after the cell
+    RadioImage image = CSimRadioCore::DefaultImage(); // what the radio holds
+    std::optional<Rows> writeRows;                    // what a write sends; marked rows if none
+};
+
+std::unique_ptr<CSimRadio> MakeRadio(const Line& line)
+{
+    auto radio = std::make_unique<CSimRadio>(line.image);
+    if (!line.paced)
+        radio->SetByteTime(0us); // each answer in one burst, however busy the machine is
+    radio->SetAdapter(line.adapter);
+    return radio;
+}
+
+CellReport RunCell(const Cell& cell, const Expected& expected, const Line& line = {})
 {
     CellReport report;
     CChecker check(report);
-    const RadioImage radioImage = CSimRadioCore::DefaultImage();
-    auto radio = std::make_unique<CSimRadio>(radioImage);
-    if (!paced)
-        radio->SetByteTime(0us); // each answer in one burst, however busy the machine is
-    radio->SetFault(SimFault{cell.kind, cell.block});
+    const auto period = line.period;
+    const RadioImage& radioImage = line.image;
+    auto radio = MakeRadio(line);
+    radio->SetFault(SimFault{cell.kind, cell.block, cell.amount});
     if (!radio->Start()) {
         report.failures.push_back("no pseudo-terminal: " + radio->Error());
         report.summary = "ERR";
@@ -218,7 +243,7 @@ CellReport RunCell(const Cell& cell, const Expected& expected,
     }
 
     CFakeWindow window;
-    const Rows before = cell.isRead ? MarkedRows(0xB0) : MarkedRows(0x10);
+    const Rows before = cell.isRead ? MarkedRows(0xB0) : line.writeRows.value_or(MarkedRows(0x10));
     window.SetRows(before);
     window.SetSelections(WindowSelections());
 
@@ -311,9 +336,7 @@ CellReport RunCell(const Cell& cell, const Expected& expected,
         check.True(!window.Port().IsOpen(), "the port stayed open after the hang-up");
         check.True(window.PortClosedCount() == 1, "no port-closed notice");
         // The cable is plugged in again: a fresh line to a radio without the fault.
-        radio = std::make_unique<CSimRadio>(radioImage);
-        if (!paced)
-            radio->SetByteTime(0us);
+        radio = MakeRadio(line);
         check.True(radio->Start(), "no second pseudo-terminal");
     } else {
         check.True(window.Port().IsOpen(), "the port was closed");
@@ -366,35 +389,45 @@ SimFault FaultOf(const Cell& c)
     return SimFault{c.kind, c.block};
 }
 
-TEST(FaultMatrix, EveryCellEndsAsTheProtocolSays)
+// Runs cells 0..count-1 kWorkers at a time; `run` gives a cell's report, or none where there
+// is no such cell. Returns the reports and the wall time in seconds.
+std::pair<std::vector<std::optional<CellReport>>, double>
+RunInParallel(std::size_t count, const std::function<std::optional<CellReport>(std::size_t)>& run)
 {
-    const std::vector<Cell> cells = AllCells();
-    std::vector<std::optional<CellReport>> reports(cells.size());
+    std::vector<std::optional<CellReport>> reports(count);
     std::atomic<std::size_t> next{0};
     const auto started = std::chrono::steady_clock::now();
     std::vector<std::thread> workers;
     for (int w = 0; w < kWorkers; ++w) {
         workers.emplace_back([&] {
-            for (std::size_t i = next++; i < cells.size(); i = next++) {
-                const auto expected = Expect(cells[i]);
-                if (!expected)
-                    continue;
-                Cell run = cells[i];
-                const SimFault fault = FaultOf(run);
-                run.kind = fault.kind;
-                run.block = fault.block;
-                const auto period =
-                    run.kind == Kind::IdentAt
-                        ? std::chrono::milliseconds(CRadioProtocol::kWatchdogPeriodMs)
-                        : kMatrixPeriod;
-                reports[i] = RunCell(run, *expected, period);
-            }
+            for (std::size_t i = next++; i < count; i = next++)
+                reports[i] = run(i);
         });
     }
     for (auto& worker : workers)
         worker.join();
     const auto seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return {std::move(reports), seconds};
+}
+
+TEST(FaultMatrix, EveryCellEndsAsTheProtocolSays)
+{
+    const std::vector<Cell> cells = AllCells();
+    const auto [reports, seconds] =
+        RunInParallel(cells.size(), [&](std::size_t i) -> std::optional<CellReport> {
+            const auto expected = Expect(cells[i]);
+            if (!expected)
+                return std::nullopt;
+            Cell run = cells[i];
+            const SimFault fault = FaultOf(run);
+            run.kind = fault.kind;
+            run.block = fault.block;
+            Line line;
+            if (run.kind == Kind::IdentAt)
+                line.period = kRealPeriod;
+            return RunCell(run, *expected, line);
+        });
 
     // The table: OK success, TOn time-out message with the counter at n, CC0 "check the
     // cable", PF port failure, "-" no such cell; "!" marks a cell that failed a check.
@@ -448,13 +481,169 @@ TEST(FaultMatrix, EveryCellEndsAsTheProtocolSays)
 TEST(FaultMatrix, FullLengthWatchdogOnAPacedLine)
 {
     const Cell cell{true, Kind::StallAfter, 9};
-    const CellReport report = RunCell(
-        cell, *Expect(cell), std::chrono::milliseconds(CRadioProtocol::kWatchdogPeriodMs), true);
+    Line line;
+    line.period = kRealPeriod;
+    line.paced = true;
+    const CellReport report = RunCell(cell, *Expect(cell), line);
     std::printf("read, silent after block 9, watchdog 1000 ms, 9600 baud: %s, ended %ld ms after "
                 "the radio's last sign of life\n",
                 report.summary.c_str(), report.latencyMs);
     for (const std::string& failure : report.failures)
         ADD_FAILURE() << failure;
+}
+
+// An image whose records hold what looks like the radio's messages: an acknowledgement, a
+// reply header, the identification. Only a receiver that cuts the stream by position, not by
+// content, reads and writes it unharmed.
+RadioImage RichImage()
+{
+    RadioImage image = CSimRadioCore::DefaultImage();
+    const std::uint8_t looks[] = {kAckByte, 'W', 0x00, 0x01, 0x20, 'K', 'T', 'Z', '5', '1', '7'};
+    for (std::size_t i = 0; i < image.channels.size(); ++i) {
+        auto& bytes = image.channels[i].bytes;
+        for (std::size_t b = 15; b < bytes.size(); ++b)
+            bytes[b] = looks[(i + b) % sizeof looks];
+    }
+    image.settings.bytes[7] = 'W';
+    image.settings.bytes[8] = kAckByte;
+    image.settings.bytes[21] = 'K';
+    return image;
+}
+
+// What a write sends: the rich records, shifted so that they differ from the radio's own.
+Rows RichRows()
+{
+    Rows rows = RichImage().channels;
+    std::rotate(rows.begin(), rows.begin() + 5, rows.end());
+    return rows;
+}
+
+void AddFailures(const std::string& name, const CellReport& report)
+{
+    for (const std::string& failure : report.failures)
+        ADD_FAILURE() << name << ": " << failure;
+}
+
+// Whole reads and writes through every adapter model, at 9600 baud. At the dialog's own period:
+// an adapter's latency delays the first acknowledgement by up to two ticks and read windows.
+TEST(FaultMatrix, EveryAdapterCarriesARichImageExactly)
+{
+    const std::vector<std::string> adapters = {"direct", "ftdi",  "ftdi:1",
+                                               "pl2303", "ch340", "ftdi:16,jitter:4"};
+    const Expected whole{RESULT_DONE, 0, Range(0, 16), Range(1, 18), true, false};
+    const auto [reports, seconds] =
+        RunInParallel(2 * adapters.size(), [&](std::size_t i) -> std::optional<CellReport> {
+            Line line;
+            line.period = kRealPeriod;
+            line.paced = true;
+            line.adapter = *ParseSimAdapter(adapters[i / 2] + ",seed:" + std::to_string(i + 1));
+            line.image = RichImage();
+            line.writeRows = RichRows();
+            return RunCell(Cell{i % 2 == 0, Kind::None, 0}, whole, line);
+        });
+    std::printf("\nAdapters, 9600 baud, watchdog %lld ms, %.1f s:\n",
+                static_cast<long long>(kRealPeriod.count()), seconds);
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        const std::string name =
+            (i % 2 == 0 ? "read through " : "write through ") + adapters[i / 2];
+        std::printf("  %-32s %s\n", name.c_str(), reports[i]->summary.c_str());
+        AddFailures(name, *reports[i]);
+    }
+}
+
+// Every block's reply cut in two, the rest after each gap, at 9600 baud. Up to 40 ms between
+// the halves (an FTDI tick and a half, far inside the receiver's 100 ms) a read must complete;
+// whatever happens it may end with the watchdog but never with wrong rows or settings. All 17
+// blocks: the first reply follows the acknowledgement, the last channel the settings request,
+// and the settings reply has its own header, so no block stands for another. The cut falls
+// on a different byte for each block, from after the 'W' alone to before the last byte.
+TEST(FaultMatrix, SplitRepliesCompleteOrTimeOutButAreNeverTakenWrong)
+{
+    constexpr int kGaps[] = {0, 8, 16, 25, 40};
+    constexpr std::size_t kGapCount = std::size(kGaps);
+    auto cutAfter = [](int block) { return block == 1 ? 1 : 1 + (7 * block) % 33; };
+    const Expected either{kEitherResult, 0, Range(0, 16), Range(1, 18), true, false};
+    const auto [reports, seconds] =
+        RunInParallel(kLastBlock * kGapCount, [&](std::size_t i) -> std::optional<CellReport> {
+            const int block = static_cast<int>(i / kGapCount) + 1;
+            Line line;
+            line.period = kRealPeriod;
+            line.paced = true;
+            line.adapter.split = SimAdapter::Split{block, cutAfter(block), kGaps[i % kGapCount]};
+            line.image = RichImage();
+            return RunCell(Cell{true, Kind::None, block}, either, line);
+        });
+    std::ostringstream table;
+    table << "\nReplies cut in two, 9600 baud, watchdog " << kRealPeriod.count() << " ms, "
+          << seconds << " s (rows: gap in ms; columns: block, cut after byte):\n        ";
+    for (int block = 1; block <= kLastBlock; ++block)
+        table << std::setw(6) << (std::to_string(block) + "/" + std::to_string(cutAfter(block)));
+    for (std::size_t g = 0; g < kGapCount; ++g) {
+        table << "\n  " << std::setw(3) << kGaps[g] << " ms";
+        for (int block = 1; block <= kLastBlock; ++block) {
+            const auto& report = reports[static_cast<std::size_t>(block - 1) * kGapCount + g];
+            table << std::setw(6) << report->summary;
+            AddFailures("block " + std::to_string(block) + " cut, gap " + std::to_string(kGaps[g]) +
+                            " ms",
+                        *report);
+        }
+    }
+    std::printf("%s\n", table.str().c_str());
+}
+
+// A settings reply that breaks off never completes (with bytes of the next operation or
+// otherwise) and never sets the settings; an identification that comes late counts while the
+// first watchdog period lasts.
+TEST(FaultMatrix, ShortSettingsTimeOutAndLateIdentificationCountsInTheFirstSecond)
+{
+    struct Case
+    {
+        std::string name;
+        Cell cell;
+        Expected expected;
+        Line line;
+    };
+    const Expected timedOut{TIMER_WATCHDOG, 17, Range(0, 16), {}, false, false};
+    const Expected whole{RESULT_DONE, 0, Range(0, 16), Range(1, 18), true, false};
+    const Expected noAnswer{TIMER_WATCHDOG, 0, {}, {}, false, false};
+    Line realPeriod;
+    realPeriod.period = kRealPeriod;
+    Line ftdi;
+    ftdi.paced = true;
+    ftdi.adapter = *ParseSimAdapter("ftdi");
+    Line ftdiRealPeriod = ftdi;
+    ftdiRealPeriod.period = kRealPeriod;
+    std::vector<Case> cases;
+    for (const int bytes : {0, 1, 4, 20, 33})
+        cases.push_back({"settings cut to " + std::to_string(bytes) + " bytes",
+                         {true, Kind::ShortSettings, 0, bytes},
+                         timedOut,
+                         {}});
+    cases.push_back(
+        {"settings cut to 33 bytes, ftdi", {true, Kind::ShortSettings, 0, 33}, timedOut, ftdi});
+    for (const bool isRead : {true, false}) {
+        const std::string op = isRead ? "read" : "write";
+        cases.push_back({op + ", identification 60 ms late",
+                         {isRead, Kind::LateIdent, 0, 60},
+                         whole,
+                         realPeriod});
+        cases.push_back({op + ", identification 60 ms late, ftdi",
+                         {isRead, Kind::LateIdent, 0, 60},
+                         whole,
+                         ftdiRealPeriod});
+        cases.push_back({op + ", identification 1200 ms late",
+                         {isRead, Kind::LateIdent, 0, 1200},
+                         noAnswer,
+                         realPeriod});
+    }
+    const auto [reports, seconds] = RunInParallel(cases.size(), [&](std::size_t i) {
+        return std::optional(RunCell(cases[i].cell, cases[i].expected, cases[i].line));
+    });
+    std::printf("\nShort settings and late identification, %.1f s:\n", seconds);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        std::printf("  %-42s %s\n", cases[i].name.c_str(), reports[i]->summary.c_str());
+        AddFailures(cases[i].name, *reports[i]);
+    }
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <memory>
 #include <string>
@@ -261,6 +262,62 @@ TEST(RadioProbe, ArrivalWhileNoPortIsOpenSelectsAndProbes)
     EXPECT_FALSE(HandlePortRemoval(rig.gate, rig.list, radios.Paths()[1]));
     EXPECT_EQ(rig.list.Names(), (std::vector<std::string>{radios.Paths()[0], radios.Paths()[2]}));
     EXPECT_EQ(rig.list.SelectedPort(), -1);
+}
+
+// An FTDI adapter hands the identification over at its next latency tick, wherever that falls
+// against the handshake: the probe finds the radio at every start-up, behind a silent port.
+TEST(RadioProbe, FindsTheRadioThroughAnFtdiAdapterAtEveryStartUp)
+{
+    int foundOnItsPort = 0;
+    for (std::uint32_t startUp = 1; startUp <= 10; ++startUp) {
+        Radios radios(2);
+        ASSERT_TRUE(radios.Started());
+        for (std::size_t i = 0; i < 2; ++i) {
+            SimAdapter ftdi;
+            ftdi.model = SimAdapter::Model::Ftdi;
+            ftdi.seed = startUp * 2 + static_cast<std::uint32_t>(i);
+            radios[i].SetAdapter(ftdi);
+        }
+        radios.Answering(1);
+        CProbeRig rig;
+        FillPortList(rig.gate, rig.list, radios.Paths());
+        rig.probe.StartProbe();
+        ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+        if (rig.list.SelectedPort() == 1 && rig.port.PortName() == radios.Paths()[1] &&
+            rig.found.load() == 1)
+            ++foundOnItsPort;
+    }
+    EXPECT_EQ(foundOnItsPort, 10);
+}
+
+// A radio that answers late, listed before a silent port: found on its own port while its
+// answer comes in time, and otherwise not at all. Its late identification must never count
+// for the port tried after it.
+TEST(RadioProbe, LateAnswerIsFoundOnItsOwnPortAndNeverSelectsTheNextOne)
+{
+    for (const int lateMs : {60, 70, 75, 80, 85, 90, 100, 150}) {
+        Radios radios(2);
+        ASSERT_TRUE(radios.Started());
+        radios[0].SetFault({SimFault::Kind::LateIdent, 0, lateMs});
+        CProbeRig rig;
+        FillPortList(rig.gate, rig.list, radios.Paths());
+        rig.probe.StartProbe();
+        ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+        const int selected = rig.list.SelectedPort();
+        EXPECT_NE(selected, 1) << lateMs << " ms late";
+        if (lateMs == 60) {
+            EXPECT_EQ(selected, 0) << "60 ms late";
+        }
+        if (selected == 0) {
+            EXPECT_TRUE(rig.port.IsOpen()) << lateMs << " ms late";
+            EXPECT_EQ(rig.port.PortName(), radios.Paths()[0]) << lateMs << " ms late";
+        } else {
+            EXPECT_FALSE(rig.port.IsOpen()) << lateMs << " ms late";
+            EXPECT_EQ(rig.found.load(), 0) << lateMs << " ms late";
+        }
+        std::printf("identification %d ms late: %s\n", lateMs,
+                    selected == 0 ? "found on its port" : "not found");
+    }
 }
 
 // A port whose writes fail on one line, and a radio on another that answers every handshake.

@@ -7,11 +7,18 @@
 #include <gtest/gtest.h>
 
 // std
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
+
+// system
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,7 +84,111 @@ INSTANTIATE_TEST_SUITE_P(
         FaultText{"stall-after", std::nullopt}, FaultText{"stall-after=18", std::nullopt},
         FaultText{"stall-after=3x", std::nullopt}, FaultText{"stall-after=-1", std::nullopt},
         FaultText{"no-ident=2", std::nullopt}, FaultText{"bogus", std::nullopt},
-        FaultText{"", std::nullopt}));
+        FaultText{"", std::nullopt},
+        FaultText{"late-ident=60", SimFault{SimFault::Kind::LateIdent, 0, 60}},
+        FaultText{"short-settings=0", SimFault{SimFault::Kind::ShortSettings, 0, 0}},
+        FaultText{"short-settings=33", SimFault{SimFault::Kind::ShortSettings, 0, 33}},
+        FaultText{"short-settings=34", std::nullopt}, FaultText{"late-ident", std::nullopt},
+        FaultText{"late-ident=10001", std::nullopt}));
+
+TEST(SimAdapterParse, TakesEveryModelAndModifierAndNamesWhatIsWrong)
+{
+    using Model = SimAdapter::Model;
+    auto parse = [](const char* text) {
+        std::string error;
+        const auto adapter = ParseSimAdapter(text, &error);
+        EXPECT_TRUE(adapter) << text << ": " << error;
+        return adapter.value_or(SimAdapter{});
+    };
+    EXPECT_EQ(parse("direct"), SimAdapter{});
+    EXPECT_TRUE(parse("direct").IsPlain());
+    EXPECT_EQ(parse("ftdi").model, Model::Ftdi);
+    EXPECT_EQ(parse("ftdi").latencyMs, 16);
+    EXPECT_EQ(parse("ftdi:1").latencyMs, 1);
+    EXPECT_EQ(parse("pl2303").model, Model::Pl2303);
+    EXPECT_EQ(parse("ch340").model, Model::Ch340);
+    const SimAdapter combined = parse("ftdi:16,jitter:4,seed:7,split:8:17:25");
+    EXPECT_EQ(combined.model, Model::Ftdi);
+    EXPECT_EQ(combined.jitterMs, 4);
+    EXPECT_EQ(combined.seed, 7u);
+    EXPECT_EQ(combined.split, (SimAdapter::Split{8, 17, 25}));
+    EXPECT_EQ(parse("jitter:3").model, Model::Direct);
+    EXPECT_FALSE(parse("jitter:3").IsPlain());
+    EXPECT_EQ(parse("split:1:0").split, (SimAdapter::Split{0, 1, 0})); // every answer
+
+    for (const char* bad :
+         {"",         "ftdi:0",     "ftdi:256",       "ftdi:16:2",    "ftdi:x",
+          "pl2303:1", "ftdi,ch340", "jitter",         "jitter:-1",    "jitter:4x",
+          "split:5",  "split:0:5",  "split:34:5",     "split:18:1:5", "split:1:2:3:4",
+          "seed:",    "usb",        "ftdi,,jitter:1", "FTDI",         "ftdi ,jitter:1"}) {
+        std::string error;
+        EXPECT_FALSE(ParseSimAdapter(bad, &error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+        EXPECT_FALSE(ParseSimAdapter(bad)) << bad; // no error wanted: still no crash
+    }
+    std::string error;
+    EXPECT_FALSE(ParseSimAdapter("ftdi:16,split:1:99:5", &error));
+    EXPECT_NE(error.find("split:1:99:5"), std::string::npos) << error;
+}
+
+// The pieces an adapter makes of an answer: all bytes in order, when its timer allows.
+TEST(SimAdapterLine, PiecesFollowTheModelsTimerAndRepeatWithTheSeed)
+{
+    using std::chrono::microseconds;
+    using std::chrono::milliseconds;
+    const microseconds byte9600(1042);
+    auto total = [](const std::vector<SimPiece>& pieces) {
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            n += pieces[i].count;
+            if (i > 0) {
+                EXPECT_GE(pieces[i].at, pieces[i - 1].at);
+            }
+        }
+        return n;
+    };
+
+    // FTDI: the 35 ms of a reply meet two to four ticks, all on one 16 ms grid.
+    CSimAdapterLine ftdi(*ParseSimAdapter("ftdi,seed:3"));
+    for (int reply = 0; reply < 20; ++reply) {
+        const microseconds since = milliseconds(1000) + microseconds(7919 * reply);
+        const auto pieces = ftdi.Plan(34, 1, byte9600, since);
+        EXPECT_EQ(total(pieces), 34u);
+        EXPECT_GE(pieces.size(), 2u);
+        EXPECT_LE(pieces.size(), 4u);
+        for (const SimPiece& p : pieces)
+            EXPECT_EQ((p.at - pieces[0].at) % milliseconds(16), microseconds(0));
+        EXPECT_LT(pieces[0].at, milliseconds(16));  // the first tick
+        EXPECT_GE(pieces.back().at, byte9600 * 33); // after the last byte
+        EXPECT_LT(pieces.back().at, byte9600 * 33 + milliseconds(16));
+    }
+    // A full packet goes at once, the rest at the next tick.
+    const auto burst = CSimAdapterLine(*ParseSimAdapter("ftdi")).Plan(100, 1, {}, milliseconds(5));
+    ASSERT_EQ(burst.size(), 2u);
+    EXPECT_EQ(burst[0], (SimPiece{microseconds(0), 62}));
+    EXPECT_EQ(burst[1].count, 38u);
+
+    // The split cuts only its block's answer; direct hands over everything else as it comes.
+    CSimAdapterLine split(*ParseSimAdapter("split:8:17:25"));
+    EXPECT_EQ(split.Plan(34, 7, {}, {}), (std::vector<SimPiece>{{microseconds(0), 34}}));
+    EXPECT_EQ(split.Plan(34, 8, {}, {}),
+              (std::vector<SimPiece>{{microseconds(0), 17}, {milliseconds(25), 17}}));
+    EXPECT_EQ(CSimAdapterLine(*ParseSimAdapter("split:4:40")).Plan(6, -1, {}, {}).size(), 2u);
+
+    // PL2303 and CH340: small pieces a few ms apart; jitter never reorders.
+    for (const char* text : {"pl2303", "ch340", "ch340,jitter:6", "ftdi:1,jitter:4"}) {
+        CSimAdapterLine a(*ParseSimAdapter(text));
+        CSimAdapterLine b(*ParseSimAdapter(text));
+        CSimAdapterLine other(*ParseSimAdapter(std::string(text) + ",seed:99"));
+        const auto pieces = a.Plan(34, 1, byte9600, milliseconds(3));
+        EXPECT_EQ(total(pieces), 34u) << text;
+        EXPECT_GE(pieces.size(), 8u) << text;
+        EXPECT_EQ(b.Plan(34, 1, byte9600, milliseconds(3)), pieces) << text;
+        if (std::string(text) != "pl2303") { // the only model without a random draw
+            EXPECT_NE(other.Plan(34, 1, byte9600, milliseconds(3)), pieces) << text;
+        }
+    }
+}
 
 TEST(SimRadioCore, HearsTheHandshakeInPiecesAndAfterNoise)
 {
@@ -187,6 +298,105 @@ TEST(SimRadioCore, FaultsChangeTheAnswers)
         EXPECT_EQ(Feed(radio, {0x06}), Bytes{0x06});
         EXPECT_EQ(Feed(radio, {'R', 0, 2, 0x20}).size(), 34u); // only once
     }
+    {
+        CSimRadioCore radio;
+        radio.SetFault({SimFault::Kind::LateIdent, 0, 60});
+        const auto out = radio.Feed(Text("PROGRAM").data(), 7);
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].bytes, Text("KTZ517"));
+        EXPECT_EQ(out[0].delay, std::chrono::milliseconds(60));
+        EXPECT_EQ(Feed(radio, {0x06}), Bytes{0x06}); // only the identification is late
+    }
+    {
+        const RadioImage image = CSimRadioCore::DefaultImage();
+        CSimRadioCore radio(image);
+        radio.SetFault({SimFault::Kind::ShortSettings, 0, 20});
+        Connect(radio);
+        EXPECT_EQ(Feed(radio, {'R', 0, 16, 0x20}).size(), 34u);
+        const Bytes whole = CSimRadioCore::SettingsReply(image.settings);
+        EXPECT_EQ(Feed(radio, {'R', 0, 17, 0x20}), Bytes(whole.begin(), whole.begin() + 20));
+    }
+}
+
+// The program's end of the simulated radio's line, read with the time of every piece.
+class CProgramEnd
+{
+public:
+    explicit CProgramEnd(const std::string& path)
+        : m_fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK))
+    {
+        termios raw{};
+        tcgetattr(m_fd, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(m_fd, TCSANOW, &raw);
+    }
+    ~CProgramEnd() { close(m_fd); }
+    CProgramEnd(const CProgramEnd&) = delete;
+    CProgramEnd& operator=(const CProgramEnd&) = delete;
+
+    void Send(const Bytes& bytes)
+    {
+        ASSERT_EQ(write(m_fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
+    // The pieces of `count` bytes as they arrive (each read at once when it does), 2 s at most.
+    std::vector<Bytes> Receive(std::size_t count)
+    {
+        std::vector<Bytes> pieces;
+        std::size_t got = 0;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (got < count && std::chrono::steady_clock::now() < end) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            std::uint8_t buffer[256];
+            const ssize_t n = read(m_fd, buffer, sizeof buffer);
+            if (n > 0) {
+                pieces.emplace_back(buffer, buffer + n);
+                got += static_cast<std::size_t>(n);
+            }
+        }
+        return pieces;
+    }
+
+private:
+    int m_fd;
+};
+
+Bytes Joined(const std::vector<Bytes>& pieces)
+{
+    Bytes all;
+    for (const Bytes& p : pieces)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+TEST(SimRadioAdapter, FtdiHandsAReplyOverInPacketsAtItsTicks)
+{
+    const RadioImage image = CSimRadioCore::DefaultImage();
+    CSimRadio radio(image);
+    radio.SetAdapter(*ParseSimAdapter("ftdi,seed:5"));
+    ASSERT_TRUE(radio.Start()) << radio.Error();
+    CProgramEnd program(radio.SlavePath());
+    program.Send(Text("PROGRAM"));
+    EXPECT_EQ(Joined(program.Receive(6)), Text("KTZ517"));
+    program.Send({0x06});
+    EXPECT_EQ(Joined(program.Receive(1)), Bytes{0x06});
+
+    for (int block = 1; block <= 3; ++block) {
+        program.Send({'R', 0, static_cast<std::uint8_t>(block), 0x20});
+        const auto sent = std::chrono::steady_clock::now();
+        const std::vector<Bytes> pieces = program.Receive(34);
+        const auto lastArrived = std::chrono::steady_clock::now();
+        EXPECT_EQ(Joined(pieces), CSimRadioCore::ChannelReply(block, image.channels[block - 1]));
+        // 35 ms of line time meet two to four 16 ms ticks (a direct line gives a piece a
+        // byte); the last piece waits for a tick after the last byte has left the radio.
+        EXPECT_GE(pieces.size(), 2u) << "block " << block;
+        EXPECT_LE(pieces.size(), 4u) << "block " << block;
+        EXPECT_GE(lastArrived - sent, CSimRadio::kByteTime9600 * 33) << "block " << block;
+    }
+    // The radio heard exactly what was sent, however its answers went.
+    EXPECT_EQ(radio.BytesIn(), 7u + 1u + 3u * 4u);
+    EXPECT_EQ(radio.Core().discardedBytes, 0u);
 }
 
 TEST(SimRadioFiles, SaveAndLoadRoundTripAndBadFilesAreRefused)

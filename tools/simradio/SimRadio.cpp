@@ -5,6 +5,7 @@
 // std
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -146,28 +147,90 @@ CSimRadioCore CSimRadio::Core() const
     return m_core;
 }
 
-void CSimRadio::Send(const std::vector<std::uint8_t>& bytes)
+void CSimRadio::SetAdapter(const SimAdapter& adapter)
 {
-    const auto byteTime = m_byteTime.load();
-    const auto start = std::chrono::steady_clock::now();
+    std::lock_guard lock(m_mutex);
+    m_line = CSimAdapterLine(adapter);
+    m_lineOrigin = std::chrono::steady_clock::now();
+}
+
+bool CSimRadio::Pause(std::chrono::steady_clock::time_point deadline) const
+{
+    for (;;) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return true;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec timeout{static_cast<time_t>(ns / 1000000000),
+                               static_cast<long>(ns % 1000000000)};
+        pollfd fds[2] = {{m_stopFd, POLLIN, 0}, {m_hangupFd, POLLIN, 0}};
+        const int ready = ppoll(fds, 2, &timeout, nullptr);
+        if (ready > 0)
+            return false; // left signalled for Run to act on
+        if (ready < 0 && errno != EINTR)
+            return true;
+    }
+}
+
+bool CSimRadio::WriteAll(const std::uint8_t* data, std::size_t count)
+{
     std::size_t sent = 0;
-    while (sent < bytes.size() && m_masterFd >= 0) {
-        // One byte per slot, as a 9600-baud line delivers them; all at once without pacing.
-        const std::size_t n = byteTime.count() == 0 ? bytes.size() - sent : 1;
-        const ssize_t r = write(m_masterFd, bytes.data() + sent, n);
+    while (sent < count && m_masterFd >= 0) {
+        const ssize_t r = write(m_masterFd, data + sent, count - sent);
         if (r < 0) {
             if (errno == EAGAIN || errno == EINTR) {
                 pollfd p{m_masterFd, POLLOUT, 0};
                 poll(&p, 1, 10);
                 continue;
             }
-            return;
+            return false;
         }
         sent += static_cast<std::size_t>(r);
         m_bytesOut += static_cast<std::size_t>(r);
-        if (byteTime.count() != 0)
-            std::this_thread::sleep_until(start + byteTime * static_cast<long>(sent));
     }
+    return sent == count;
+}
+
+bool CSimRadio::Send(const SimOutput& answer)
+{
+    if (answer.delay.count() > 0 && !Pause(std::chrono::steady_clock::now() + answer.delay))
+        return false;
+    const std::vector<std::uint8_t>& bytes = answer.bytes;
+    const auto byteTime = m_byteTime.load();
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<SimPiece> pieces;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_line.Adapter().IsPlain()) {
+            pieces = m_line.Plan(
+                bytes.size(), answer.block, byteTime,
+                std::chrono::duration_cast<std::chrono::microseconds>(start - m_lineOrigin));
+        }
+    }
+    if (pieces.empty()) {
+        // Straight onto the line: one byte per slot, as a 9600-baud line delivers them; all at
+        // once without pacing.
+        std::size_t sent = 0;
+        while (sent < bytes.size() && m_masterFd >= 0) {
+            const std::size_t n = byteTime.count() == 0 ? bytes.size() - sent : 1;
+            if (!WriteAll(bytes.data() + sent, n))
+                return true;
+            sent += n;
+            if (byteTime.count() != 0)
+                std::this_thread::sleep_until(start + byteTime * static_cast<long>(sent));
+        }
+        return true;
+    }
+    std::size_t sent = 0;
+    for (const SimPiece& piece : pieces) {
+        if (!Pause(start + piece.at))
+            return false;
+        if (!WriteAll(bytes.data() + sent, piece.count))
+            return true;
+        sent += piece.count;
+    }
+    // The radio is busy until its last byte has left, whenever the adapter hands it over.
+    return Pause(start + byteTime * static_cast<long>(bytes.size()));
 }
 
 void CSimRadio::Run()
@@ -221,7 +284,8 @@ void CSimRadio::Run()
             onWriteComplete = m_onWriteComplete;
         }
         for (const SimOutput& answer : answers) {
-            Send(answer.bytes);
+            if (!Send(answer))
+                break; // stopping or hanging up: Run acts on it next
             if (answer.hangup) {
                 // Let the last bytes reach the program before the line drops.
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));

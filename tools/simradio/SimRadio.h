@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/simradio/SimAdapter.h"
 #include "tools/simradio/SimRadioCore.h"
 
 // std
@@ -40,6 +41,9 @@ public:
     [[nodiscard]] bool IsHungUp() const { return m_hungUp.load(); }
 
     void SetFault(const SimFault& fault);
+    // The USB-serial adapter the answers pass through (direct unless set). What the radio
+    // receives and when it sends are the same with every adapter.
+    void SetAdapter(const SimAdapter& adapter);
     // Time per byte sent; zero sends each answer in one piece.
     void SetByteTime(std::chrono::microseconds byteTime) { m_byteTime.store(byteTime); }
     void SetImage(const RadioImage& image);
@@ -55,11 +59,17 @@ public:
 
 private:
     void Run();
-    void Send(const std::vector<std::uint8_t>& bytes);
+    // Sends one answer through the adapter; false when Stop or HangUp cut it short.
+    bool Send(const SimOutput& answer);
+    // Waits until `deadline`; false as soon as Stop or HangUp is requested.
+    bool Pause(std::chrono::steady_clock::time_point deadline) const;
+    bool WriteAll(const std::uint8_t* data, std::size_t count);
     void CloseLine();
 
-    mutable std::mutex m_mutex; // guards m_core and m_onWriteComplete
+    mutable std::mutex m_mutex; // guards m_core, m_line, m_lineOrigin and m_onWriteComplete
     CSimRadioCore m_core;
+    CSimAdapterLine m_line;
+    std::chrono::steady_clock::time_point m_lineOrigin = std::chrono::steady_clock::now();
     std::function<void()> m_onWriteComplete;
     std::string m_slavePath;
     std::string m_error;

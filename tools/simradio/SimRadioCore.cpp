@@ -31,38 +31,46 @@ bool CrcMatches(const std::uint8_t* frame)
 
 std::optional<SimFault> ParseSimFault(std::string_view text)
 {
+    enum class Value
+    {
+        None,
+        Block,
+        Amount
+    };
     struct Named
     {
         std::string_view name;
         SimFault::Kind kind;
-        bool takesBlock;
+        Value value;
+        int max;
     };
     static constexpr Named kNames[] = {
-        {"none", SimFault::Kind::None, false},
-        {"no-ident", SimFault::Kind::NoIdent, false},
-        {"no-settings-ack", SimFault::Kind::NoSettingsAck, false},
-        {"stall-after", SimFault::Kind::StallAfter, true},
-        {"wrong-block", SimFault::Kind::WrongBlock, true},
-        {"garbage-before", SimFault::Kind::GarbageBefore, true},
-        {"hangup-after", SimFault::Kind::HangupAfter, true},
-        {"ident-at", SimFault::Kind::IdentAt, true},
+        {"none", SimFault::Kind::None, Value::None, 0},
+        {"no-ident", SimFault::Kind::NoIdent, Value::None, 0},
+        {"no-settings-ack", SimFault::Kind::NoSettingsAck, Value::None, 0},
+        {"stall-after", SimFault::Kind::StallAfter, Value::Block, kSettingsBlock},
+        {"wrong-block", SimFault::Kind::WrongBlock, Value::Block, kSettingsBlock},
+        {"garbage-before", SimFault::Kind::GarbageBefore, Value::Block, kSettingsBlock},
+        {"hangup-after", SimFault::Kind::HangupAfter, Value::Block, kSettingsBlock},
+        {"ident-at", SimFault::Kind::IdentAt, Value::Block, kSettingsBlock},
+        {"late-ident", SimFault::Kind::LateIdent, Value::Amount, 10000},
+        {"short-settings", SimFault::Kind::ShortSettings, Value::Amount, int(kFrameSize) - 1},
     };
     const std::size_t eq = text.find('=');
     const std::string_view name = text.substr(0, eq);
     for (const Named& n : kNames) {
         if (n.name != name)
             continue;
-        if (!n.takesBlock)
-            return eq == std::string_view::npos ? std::optional(SimFault{n.kind, 0}) : std::nullopt;
+        if (n.value == Value::None)
+            return eq == std::string_view::npos ? std::optional(SimFault{n.kind}) : std::nullopt;
         if (eq == std::string_view::npos)
             return std::nullopt;
         const std::string_view number = text.substr(eq + 1);
-        int block = -1;
-        const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), block);
-        if (ec != std::errc() || end != number.data() + number.size() || block < 0 ||
-            block > kSettingsBlock)
+        int value = -1;
+        const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (ec != std::errc() || end != number.data() + number.size() || value < 0 || value > n.max)
             return std::nullopt;
-        return SimFault{n.kind, block};
+        return n.value == Value::Block ? SimFault{n.kind, value} : SimFault{n.kind, 0, value};
     }
     return std::nullopt;
 }
@@ -211,8 +219,10 @@ void CSimRadioCore::OnHandshake(std::vector<SimOutput>& out)
         return;
     }
     m_state = State::AwaitAck;
-    out.push_back(
-        {std::vector<std::uint8_t>(kIdentification.begin(), kIdentification.end()), false});
+    SimOutput ident{std::vector<std::uint8_t>(kIdentification.begin(), kIdentification.end())};
+    if (m_fault.kind == SimFault::Kind::LateIdent)
+        ident.delay = std::chrono::milliseconds(m_fault.amount);
+    out.push_back(std::move(ident));
 }
 
 void CSimRadioCore::OnReadRequest(int block, std::vector<SimOutput>& out)
@@ -220,7 +230,10 @@ void CSimRadioCore::OnReadRequest(int block, std::vector<SimOutput>& out)
     readRequests.push_back(block);
     if (block == kSettingsBlock) {
         const std::uint8_t byte1 = m_fault.kind == SimFault::Kind::NoSettingsAck ? 0x00 : 0x05;
-        Answer(block, SettingsReply(m_image.settings, byte1), out);
+        std::vector<std::uint8_t> reply = SettingsReply(m_image.settings, byte1);
+        if (m_fault.kind == SimFault::Kind::ShortSettings)
+            reply.resize(static_cast<std::size_t>(m_fault.amount));
+        Answer(block, std::move(reply), out);
         return;
     }
     const int label = FaultAt(SimFault::Kind::WrongBlock, block) ? block + 1 : block;
@@ -268,7 +281,7 @@ void CSimRadioCore::Answer(int block, std::vector<std::uint8_t> bytes, std::vect
     }
     if (FaultAt(SimFault::Kind::GarbageBefore, block))
         bytes.insert(bytes.begin(), kNoise.begin(), kNoise.end());
-    SimOutput o{std::move(bytes), false};
+    SimOutput o{std::move(bytes), false, block};
     if (FaultAt(SimFault::Kind::HangupAfter, block)) {
         o.hangup = true;
         m_hungUp = true;

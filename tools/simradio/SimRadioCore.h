@@ -3,6 +3,7 @@
 #include "model/RadioImage.h"
 
 // std
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,16 +23,20 @@ struct SimFault
         NoSettingsAck, // answers the settings request with 0x00 instead of 0x05 in byte 1
         GarbageBefore, // sends noise right before (in the same burst as) the answer to block K
         HangupAfter,   // hangs the line up after block K
-        IdentAt        // answers block K with its identification once (a radio that restarted)
+        IdentAt,       // answers block K with its identification once (a radio that restarted)
+        LateIdent,     // answers every handshake `amount` ms late
+        ShortSettings  // sends only the first `amount` bytes of the settings reply, never the rest
     };
     Kind kind = Kind::None;
     int block = 0;
+    int amount = 0; // LateIdent: milliseconds; ShortSettings: bytes
 
     bool operator==(const SimFault&) const = default;
 };
 
 // Parses "none", "no-ident", "no-settings-ack", "stall-after=K", "wrong-block=K",
-// "garbage-before=K", "hangup-after=K", "ident-at=K" (K 0..17).
+// "garbage-before=K", "hangup-after=K", "ident-at=K" (K 0..17), "late-ident=MS" (MS 0..10000)
+// and "short-settings=N" (N 0..33).
 [[nodiscard]] std::optional<SimFault> ParseSimFault(std::string_view text);
 
 // What the radio sends in answer to some input: bytes (paced by the caller) and possibly a
@@ -40,6 +45,8 @@ struct SimOutput
 {
     std::vector<std::uint8_t> bytes;
     bool hangup = false;
+    int block = -1; // the request answered (0 the acknowledgement); -1 the identification
+    std::chrono::milliseconds delay{0}; // how long the radio waits before it begins to send
 };
 
 // The simulated radio's protocol side, without a line: input is a byte stream (the program's

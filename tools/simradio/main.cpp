@@ -16,14 +16,20 @@ namespace {
 
 void Usage()
 {
-    std::fprintf(stderr,
-                 "usage: vorlend-simradio [--link PATH] [--load FILE] [--save FILE]\n"
-                 "                        [--fault none|no-ident|no-settings-ack|stall-after=K|\n"
-                 "                                 wrong-block=K|garbage-before=K|hangup-after=K|\n"
-                 "                                 ident-at=K]\n"
-                 "                        [--byte-us N]\n"
-                 "Prints the device path of the simulated radio and answers on it until\n"
-                 "interrupted. --save writes the image after every completed write and on exit.\n");
+    std::fprintf(
+        stderr,
+        "usage: vorlend-simradio [--link PATH] [--load FILE] [--save FILE]\n"
+        "                        [--fault none|no-ident|no-settings-ack|stall-after=K|\n"
+        "                                 wrong-block=K|garbage-before=K|hangup-after=K|\n"
+        "                                 ident-at=K|late-ident=MS|short-settings=N]\n"
+        "                        [--byte-us N] [--adapter direct|ftdi[:LATENCY_MS]|pl2303|ch340]\n"
+        "                        [--jitter MS] [--split [BLOCK:]BYTE:GAP_MS]\n"
+        "Prints the device path of the simulated radio and answers on it until\n"
+        "interrupted. --save writes the image after every completed write and on exit.\n"
+        "--adapter says how the USB-serial adapter hands the answers over (also as a\n"
+        "list such as ftdi:16,jitter:4); --jitter delays each hand-over by a random\n"
+        "0..MS ms; --split cuts the answer to BLOCK (every answer when omitted) after\n"
+        "BYTE bytes and sends the rest GAP_MS later.\n");
 }
 
 } // namespace
@@ -35,6 +41,8 @@ int main(int argc, char** argv)
     std::string savePath;
     SimFault fault;
     long byteUs = CSimRadio::kByteTime9600.count();
+    std::string adapterText = "direct";
+    std::string modifiers; // from --jitter and --split, appended to the adapter's list
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -61,6 +69,12 @@ int main(int argc, char** argv)
                 return 2;
             }
             fault = *parsed;
+        } else if (arg == "--adapter") {
+            adapterText = value;
+        } else if (arg == "--jitter") {
+            modifiers += ",jitter:" + value;
+        } else if (arg == "--split") {
+            modifiers += ",split:" + value;
         } else if (arg == "--byte-us") {
             char* end = nullptr;
             byteUs = std::strtol(value.c_str(), &end, 10);
@@ -74,8 +88,14 @@ int main(int argc, char** argv)
         }
     }
 
-    RadioImage image = CSimRadioCore::DefaultImage();
     std::string error;
+    const auto adapter = ParseSimAdapter(adapterText + modifiers, &error);
+    if (!adapter) {
+        std::fprintf(stderr, "vorlend-simradio: bad adapter %s\n", error.c_str());
+        return 2;
+    }
+
+    RadioImage image = CSimRadioCore::DefaultImage();
     if (!loadPath.empty() && !LoadKtImage(loadPath, image, error)) {
         std::fprintf(stderr, "vorlend-simradio: %s\n", error.c_str());
         return 1;
@@ -92,6 +112,7 @@ int main(int argc, char** argv)
     CSimRadio radio(image);
     radio.SetFault(fault);
     radio.SetByteTime(std::chrono::microseconds(byteUs));
+    radio.SetAdapter(*adapter);
     if (!savePath.empty()) {
         radio.SetOnWriteComplete([&radio, savePath] {
             std::string saveError;
