@@ -143,6 +143,10 @@ bool CRadioProbe::Handshake()
     }
     if (m_radioFoundEvent.Wait(kAnswerWaitMs))
         return true;
+    // An adapter hands bytes over at its latency tick: the first piece of an answer that began
+    // just before the wait ended gets one tick to show.
+    if (m_port.ReceiveActivity() == activity && m_radioFoundEvent.Wait(kLateAnswerGraceMs))
+        return true;
     // Bytes have come since the handshake: an answer may still be on its way to a delivery.
     for (std::uint32_t waited = 0; waited < kLateAnswerLimitMs && !m_stopRequested.load();
          waited += kLateAnswerStepMs) {

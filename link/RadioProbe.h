@@ -31,7 +31,10 @@ public:
     static constexpr std::uint32_t kAnswerWaitMs = 80;
     // An answer whose bytes began to arrive is waited for in steps of this while they keep
     // coming (the port's read window, an adapter's latency timer, a pause inside the answer),
-    // at most kLateAnswerLimitMs beyond kAnswerWaitMs; a silent port costs kAnswerWaitMs.
+    // at most kLateAnswerLimitMs beyond kAnswerWaitMs. Bytes are looked for once more after
+    // kLateAnswerGraceMs (an FTDI adapter's 16 ms latency tick and some jitter), so a silent
+    // port costs kAnswerWaitMs + kLateAnswerGraceMs.
+    static constexpr std::uint32_t kLateAnswerGraceMs = 20;
     static constexpr std::uint32_t kLateAnswerStepMs = 60;
     static constexpr std::uint32_t kLateAnswerLimitMs = 300;
     static constexpr std::uint32_t kReadChunk = 10;

@@ -10,7 +10,11 @@ void CReplyAssembler::Feed(const std::uint8_t* data, std::uint32_t count, Clock:
 {
     if (count == 0 || data == nullptr)
         return;
-    if (m_pendingSize != 0 && now - m_lastDelivery > kMaxDeliveryGap) {
+    // A delivery that begins with the identification is the radio starting over: what it
+    // broke off before is not completed by it.
+    const bool startsOver = count >= kIdentification.size() &&
+                            std::memcmp(data, kIdentification.data(), kIdentification.size()) == 0;
+    if (m_pendingSize != 0 && (startsOver || now - m_lastDelivery > kMaxDeliveryGap)) {
         m_dropped += m_pendingSize;
         m_pendingSize = 0;
     }

@@ -13,8 +13,9 @@
 // begin no message are dropped.
 //
 // A message still incomplete at the end of a delivery waits for the next one, as long as that
-// comes within kMaxDeliveryGap; otherwise its bytes are dropped, so a reply the radio broke off
-// is never completed by unrelated bytes.
+// comes within kMaxDeliveryGap and does not begin with the identification (the radio starting
+// over); otherwise its bytes are dropped, so a reply the radio broke off is never completed by
+// unrelated bytes.
 //
 // Threads: one thread feeds it (the port's reader thread); it keeps no lock.
 class CReplyAssembler

@@ -95,6 +95,12 @@ TEST(ReplyAssembler, ABrokenOffReplyIsDroppedAfterTheGap)
     a.Feed(Bytes(reply.begin(), reply.begin() + 20));
     a.Feed(Bytes(reply.begin() + 20, reply.end()), CReplyAssembler::kMaxDeliveryGap);
     EXPECT_EQ(a.out.back(), reply);
+
+    // A radio that breaks off and starts over within the gap is heard starting over.
+    a.Feed(Bytes(reply.begin(), reply.begin() + 12));
+    a.Feed(kIdent, 60ms);
+    EXPECT_EQ(a.out.back(), kIdent);
+    EXPECT_FALSE(a.assembler.HasPending());
 }
 
 TEST(ReplyAssembler, NoiseAndFalseStartsAreDropped)
