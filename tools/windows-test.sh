@@ -2,7 +2,8 @@
 # Cross-builds model/, file/, link/ and their tests for Windows with MinGW-w64 and runs the
 # tests under Wine, headless, in a private Wine prefix. The Win32 serial port is tested on
 # COM ports that Wine maps to pseudo-terminals: COM5 is the simulated radio, COM6 an echoing
-# line that can be hung up, COM7 a port whose device file is missing.
+# line that can be hung up, COM7 a port whose device file is missing, COM8 a simulated radio
+# behind an adapter that splits every reply.
 #
 # Usage: tools/windows-test.sh [extra ctest arguments]   (as root on Debian 12; installs what
 # it needs with apt-get). Build tree: build-windows/ (VORLEND_WINDOWS_BUILD overrides it).
@@ -94,7 +95,7 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
     wineserver -w
 fi
 mkdir -p "$lines"
-rm -f "$lines"/com5 "$lines"/com6
+rm -f "$lines"/com5 "$lines"/com6 "$lines"/com8
 # Windows with no display: the null graphics driver. COM ports: read by the server at start.
 {
     echo 'REGEDIT4'
@@ -106,6 +107,7 @@ rm -f "$lines"/com5 "$lines"/com6
     echo "\"COM5\"=\"$lines/com5\""
     echo "\"COM6\"=\"$lines/com6\""
     echo "\"COM7\"=\"$lines/missing-device\""
+    echo "\"COM8\"=\"$lines/com8\""
 } >"$lines/wine.reg"
 wine regedit /S "$(winepath -w "$lines/wine.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
 wineserver -k || true
@@ -118,14 +120,21 @@ phase_start
 pids+=($!)
 "$pty_peer" "$lines/com6" >"$lines/echo.out" 2>&1 &
 pids+=($!)
+# Every reply cut after 20 bytes and the rest sent 60 ms later, past the read window that
+# delivers the first piece; through a 16 ms FTDI latency timer.
+"$simradio" --link "$lines/com8" --adapter ftdi:16 --split 20:60 >"$lines/simradio-split.out" 2>&1 &
+pids+=($!)
 for _ in $(seq 100); do
-    [[ -L $lines/com5 && -L $lines/com6 ]] && break
+    [[ -L $lines/com5 && -L $lines/com6 && -L $lines/com8 ]] && break
     sleep 0.05
 done
-[[ -L $lines/com5 && -L $lines/com6 ]] || { echo "the simulated lines did not start" >&2; exit 1; }
-# The simulated radio's pty gets a session of its own, so Wine never takes it as a terminal.
-"$pty_peer" --claim "$(readlink "$lines/com5")" >"$lines/claim.out" 2>&1 &
-pids+=($!)
+[[ -L $lines/com5 && -L $lines/com6 && -L $lines/com8 ]] ||
+    { echo "the simulated lines did not start" >&2; exit 1; }
+# The simulated radios' ptys get sessions of their own, so Wine never takes them as terminals.
+for line in com5 com8; do
+    "$pty_peer" --claim "$(readlink "$lines/$line")" >"$lines/claim-$line.out" 2>&1 &
+    pids+=($!)
+done
 
 # The server stays up between the tests; started here, it holds none of ctest's pipes, and
 # neither do the services that the first Wine process starts.
@@ -136,6 +145,7 @@ phase_end "wine warm-up"
 # --- the tests ----------------------------------------------------------------------------
 phase_start
 export VORLEND_WINE_RADIO_PORT=COM5 VORLEND_WINE_ECHO_PORT=COM6 VORLEND_WINE_MISSING_PORT=COM7
+export VORLEND_WINE_SPLIT_PORT=COM8
 # Wine's WaitCommEvent needs the modem status, which a pty does not have: the shim answers it.
 status=0
 LD_PRELOAD=$shim ctest --test-dir "$build" --output-on-failure --timeout 300 "$@" ||
