@@ -3,7 +3,6 @@
 #include "CodeFilter.h"
 #include "ComboEditUI.h"
 #include "LineEditState.h"
-#include "model/DecimalSeparator.h"
 
 // Qt
 #include <QKeyEvent>
@@ -40,7 +39,7 @@ void CCboEditWnd::SelectAllText()
 
 void CCboEditWnd::TypeChar(QChar c)
 {
-    const QChar separator = QLatin1Char(DecimalSeparator());
+    const QChar separator = HeldSeparator();
     if (!CodeCharPasses(c, separator))
         return;
     const CLineEditState saved(this);

@@ -1,5 +1,7 @@
 #include "FilteredLineEdit.h"
 
+#include "model/DecimalSeparator.h"
+
 // Qt
 #include <QKeyEvent>
 
@@ -29,6 +31,11 @@ bool IsCommandKey(int key)
 }
 
 } // namespace
+
+QChar HeldSeparator()
+{
+    return QChar(static_cast<char16_t>(DecimalSeparatorChar()));
+}
 
 void CFilteredLineEdit::keyPressEvent(QKeyEvent* event)
 {

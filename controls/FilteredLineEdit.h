@@ -3,6 +3,10 @@
 // Qt
 #include <QLineEdit>
 
+// The held decimal separator as the editors' filters see it: one UTF-16 unit, since only a
+// character of the Basic Multilingual Plane is ever held.
+[[nodiscard]] QChar HeldSeparator();
+
 // A typing box whose typed characters each pass a filter before they stay. Keys that edit or
 // move without typing a character (arrows, Delete, Tab, ...) are the line edit's own; Backspace
 // goes through the filter too, since deleting can also leave a text the filter refuses.

@@ -3,7 +3,6 @@
 #include "FreqEditUI.h"
 #include "FreqFilter.h"
 #include "LineEditState.h"
-#include "model/DecimalSeparator.h"
 
 // Qt
 #include <QKeyEvent>
@@ -58,7 +57,7 @@ void CFreqEditWnd::SelectAllText()
 
 void CFreqEditWnd::TypeChar(QChar c)
 {
-    const QChar separator = QLatin1Char(DecimalSeparator());
+    const QChar separator = HeldSeparator();
     if (!FreqCharPasses(c, separator))
         return;
     if (m_owner->IsNumberOnly() && c == separator)

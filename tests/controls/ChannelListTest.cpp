@@ -26,7 +26,7 @@ QString U(const char* text)
 // Texts are written with '.'; the held separator replaces it.
 QString Sep(QString text)
 {
-    return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator()));
+    return text.replace(QLatin1Char('.'), HeldSeparator());
 }
 
 ChannelRecord RecordFromHex(const char* hex)

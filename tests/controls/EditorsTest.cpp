@@ -16,12 +16,12 @@ namespace {
 
 QString Sep(QString text)
 {
-    return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator()));
+    return text.replace(QLatin1Char('.'), HeldSeparator());
 }
 
 QChar OtherSep()
 {
-    return DecimalSeparator() == ',' ? QLatin1Char('.') : QLatin1Char(',');
+    return HeldSeparator() == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
 }
 
 // A window holding one frequency editor and one code combo, as the grid shows them.
@@ -208,9 +208,9 @@ void TestEditors::freqRefusedKeystrokeRestoresSelection()
     QCOMPARE(wnd->cursorPosition(), 4);
     // A separator typed over the selected separator is refused; the selection stays.
     wnd->setSelection(3, 1);
-    QTest::keyClicks(wnd, QString(QLatin1Char(DecimalSeparator())));
+    QTest::keyClicks(wnd, QString(HeldSeparator()));
     QCOMPARE(wnd->text(), Sep(QStringLiteral("433.075")));
-    QCOMPARE(wnd->selectedText(), QString(QLatin1Char(DecimalSeparator())));
+    QCOMPARE(wnd->selectedText(), QString(HeldSeparator()));
     QCOMPARE(wnd->selectionStart(), 3);
     // A digit over the selected separator is refused too: six digits without a separator.
     QTest::keyClick(wnd, Qt::Key_9);
