@@ -18,7 +18,7 @@ void CCboEditWnd::Init()
     setGeometry(m_owner->GetEditRect());
     setFont(m_owner->GetEditFont());
     setMaxLength(std::max(1, m_owner->GetMaxChar()));
-    setText(m_owner->GetText());
+    SetOpenedText(m_owner->GetText());
     setModified(false);
     setTextMargins(0, 0, 0, 0);
     setContentsMargins(0, 0, 0, 0);
@@ -86,16 +86,7 @@ void CCboEditWnd::focusOutEvent(QFocusEvent* event)
         Close();
 }
 
-void CCboEditWnd::Close()
+void CCboEditWnd::OnClosing()
 {
-    if (m_closing)
-        return;
-    m_closing = true;
-    const bool hadFocus = hasFocus();
     m_owner->OnWindowClosing(this);
-    // After Enter the combo keeps the focus the box had.
-    if (hadFocus && m_owner->isVisible())
-        m_owner->setFocus(Qt::OtherFocusReason);
-    hide();
-    deleteLater();
 }

@@ -209,10 +209,22 @@ void CComboEditUI::keyPressEvent(QKeyEvent* event)
     case Qt::Key_F4:
         showPopup();
         break;
-    default:
-        // No type-to-search: the code is typed in the typing box.
-        event->ignore();
-        return;
+    default: {
+        // No type-to-search: the code is typed in the typing box, which F2 or a typed character
+        // opens (with the whole text selected, so the character replaces it) as in a
+        // spreadsheet.
+        const QString typed = TextStartingTyping(*event);
+        const bool f2 = event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier;
+        if (m_wnd != nullptr || !isEnabled() || IsDroppedDown() || (!f2 && typed.isEmpty())) {
+            event->ignore();
+            return;
+        }
+        OpenWindow();
+        m_wnd->SelectAllText();
+        for (const QChar c : typed)
+            m_wnd->TypeChar(c);
+        break;
+    }
     }
     event->accept();
 }

@@ -12,7 +12,6 @@ bool IsCommandKey(int key)
 {
     switch (key) {
     case Qt::Key_Delete:
-    case Qt::Key_Escape:
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
     case Qt::Key_Left:
@@ -32,6 +31,18 @@ bool IsCommandKey(int key)
 
 } // namespace
 
+QString TextStartingTyping(const QKeyEvent& event)
+{
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return {};
+    const QString typed = event.text();
+    for (const QChar c : typed) {
+        if (!c.isPrint())
+            return {};
+    }
+    return typed;
+}
+
 QChar HeldSeparator()
 {
     return QChar(static_cast<char16_t>(DecimalSeparatorChar()));
@@ -43,6 +54,13 @@ void CFilteredLineEdit::keyPressEvent(QKeyEvent* event)
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         event->accept();
         OnReturnKey();
+        return;
+    }
+    if (key == Qt::Key_Escape) {
+        // The edit ends and the cell stays as it was.
+        event->accept();
+        setText(m_openedText);
+        Close();
         return;
     }
     if (key == Qt::Key_Backspace) {
@@ -59,6 +77,26 @@ void CFilteredLineEdit::keyPressEvent(QKeyEvent* event)
     event->accept();
     for (const QChar c : typed)
         TypeChar(c);
+}
+
+void CFilteredLineEdit::SetOpenedText(const QString& text)
+{
+    m_openedText = text;
+    setText(text);
+}
+
+void CFilteredLineEdit::Close()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    const bool hadFocus = hasFocus();
+    OnClosing();
+    QWidget* owner = parentWidget();
+    if (hadFocus && owner != nullptr && owner->isVisible())
+        owner->setFocus(Qt::OtherFocusReason);
+    hide();
+    deleteLater();
 }
 
 void CFilteredLineEdit::inputMethodEvent(QInputMethodEvent* event)

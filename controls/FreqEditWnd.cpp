@@ -19,7 +19,7 @@ void CFreqEditWnd::Init()
     setFont(m_owner->GetSkinFont());
     setMaxLength(std::max(1, m_owner->GetMaxChar()));
     setEchoMode(m_owner->IsPasswordMode() ? QLineEdit::Password : QLineEdit::Normal);
-    setText(m_owner->GetText());
+    SetOpenedText(m_owner->GetText());
     setModified(false);
     setTextMargins(0, 0, 0, 0);
     setContentsMargins(0, 0, 0, 0);
@@ -86,12 +86,7 @@ void CFreqEditWnd::focusOutEvent(QFocusEvent* event)
         Close();
 }
 
-void CFreqEditWnd::Close()
+void CFreqEditWnd::OnClosing()
 {
-    if (m_closing)
-        return;
-    m_closing = true;
     m_owner->OnWindowClosing(this);
-    hide();
-    deleteLater();
 }
