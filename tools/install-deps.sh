@@ -8,7 +8,7 @@ packages=(
     zlib1g-dev libudev-dev
     libgtest-dev libgmock-dev
     fonts-liberation2 fontconfig
-    xvfb xauth
+    xvfb xauth xdotool
     python3
 )
 
