@@ -3,6 +3,8 @@
 // Qt
 #include <QLineEdit>
 
+class QKeyEvent;
+
 // The held decimal separator as the editors' filters see it: one UTF-16 unit, since only a
 // character of the Basic Multilingual Plane is ever held.
 [[nodiscard]] QChar HeldSeparator();

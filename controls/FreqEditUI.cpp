@@ -303,15 +303,15 @@ void CFreqEditUI::wheelEvent(QWheelEvent* event)
 
 void CFreqEditUI::keyPressEvent(QKeyEvent* event)
 {
-    // A focused control without its typing window takes keys as a spreadsheet cell does: F2
-    // opens the window with the whole text selected, a typed character replaces the text
-    // through the filter.
+    // Keys the typing window leaves (an arrow at the end of the text) do not move the grid
+    // under it.
     if (m_wnd != nullptr) {
-        // Keys the typing window leaves (an arrow at the end of the text) do not move the grid
-        // under it.
         event->accept();
         return;
     }
+    // Without its typing window the focused control takes keys as a spreadsheet cell does: F2
+    // opens the window with the whole text selected, a typed character replaces the text
+    // through the filter.
     const QString typed = TextStartingTyping(*event);
     const bool f2 = event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier;
     if (!isEnabled() || (!f2 && typed.isEmpty())) {
