@@ -23,6 +23,10 @@
 #include <QApplication>
 #include <QIcon>
 
+// std
+#include <algorithm>
+#include <vector>
+
 using DuiLib::CButtonUI;
 using DuiLib::CComboUI;
 using DuiLib::CLabelUI;
@@ -181,12 +185,42 @@ void CMainDlg::SetPortLabel(const QString& portName)
 
 bool CMainDlg::OnKeyDown(int key)
 {
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        MoveKeyboardStop(key == Qt::Key_Tab ? 1 : -1);
+        return true;
+    }
     const char* button = key == Qt::Key_F11 ? "btnRead" : key == Qt::Key_F12 ? "btnWrite" : nullptr;
     if (button == nullptr)
         return false;
     if (auto* control = FindControl<CButtonUI>(QString::fromLatin1(button)))
         control->Activate();
     return true;
+}
+
+void CMainDlg::MoveKeyboardStop(int step)
+{
+    if (m_channelList == nullptr)
+        return;
+    // In the layout's order; hidden and disabled controls are passed over.
+    std::vector<QWidget*> stops{m_channelList};
+    for (const char* name : {"cboCOM", "cboTOT", "cboSQLev", "cboSavePower", "cboScan", "cboPF1",
+                             "cboPF2", "cboVoice", "btnRead", "btnWrite"}) {
+        QWidget* control = FindControl(QString::fromLatin1(name));
+        if (control != nullptr && control->isVisible() && control->isEnabled())
+            stops.push_back(control);
+    }
+    const QWidget* focus = QApplication::focusWidget();
+    const auto current = std::find_if(stops.begin(), stops.end(), [focus](const QWidget* stop) {
+        return stop == focus || stop->isAncestorOf(focus);
+    });
+    const int count = static_cast<int>(stops.size());
+    int next = step > 0 ? 0 : count - 1;
+    if (current != stops.end())
+        next = (static_cast<int>(current - stops.begin()) + step + count) % count;
+    if (stops[static_cast<std::size_t>(next)] == m_channelList)
+        m_channelList->FocusCell();
+    else
+        stops[static_cast<std::size_t>(next)]->setFocus(Qt::TabFocusReason);
 }
 
 void CMainDlg::OnNcActivate(bool active)

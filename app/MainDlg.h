@@ -121,6 +121,9 @@ private:
     // The second line of the open-failure box for `error`; null when there is none to give.
     static const char* PortOpenReason(PortOpenError error);
     void SetPortLabel(const QString& portName);
+    // Tab (+1) and Shift+Tab (-1): the keyboard goes round the grid, the combos and the two
+    // buttons.
+    void MoveKeyboardStop(int step);
     void FillDefaultTexts();
     void InstallColumnEditors();
     void FillPortList();

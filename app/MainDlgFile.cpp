@@ -17,6 +17,8 @@ void CMainDlg::OpenDataFile()
 {
     if (m_channelList == nullptr)
         return;
+    // Nothing typed before the open may land over the rows it brings.
+    m_channelList->CommitOpenEditor();
     const QString path = m_prompts->OpenFileName(this);
     if (path.isEmpty())
         return;
@@ -46,6 +48,8 @@ void CMainDlg::SaveDataFile()
 {
     if (m_channelList == nullptr)
         return;
+    // The file gets what the grid shows, an edit under way included.
+    m_channelList->CommitOpenEditor();
     const QString path = m_prompts->SaveFileName(this, DefaultDataFileName());
     if (path.isEmpty())
         return;

@@ -61,6 +61,8 @@ void CMainDlg::RunOperation(bool isRead)
     // A second command while one runs (a key repeat reaching the window) starts nothing.
     if (m_progress != nullptr || m_channelList == nullptr)
         return;
+    // A write sends what the grid shows; a read leaves nothing typed before it to land after it.
+    m_channelList->CommitOpenEditor();
     // The probe stays off the port until the operation ends: a pass under way finishes first
     // and the operation takes the port (and the selection) that pass left.
     CProbeHold hold(m_probe.get());

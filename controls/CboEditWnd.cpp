@@ -3,7 +3,6 @@
 #include "CodeFilter.h"
 #include "ComboEditUI.h"
 #include "LineEditState.h"
-#include "model/DecimalSeparator.h"
 
 // Qt
 #include <QKeyEvent>
@@ -19,7 +18,7 @@ void CCboEditWnd::Init()
     setGeometry(m_owner->GetEditRect());
     setFont(m_owner->GetEditFont());
     setMaxLength(std::max(1, m_owner->GetMaxChar()));
-    setText(m_owner->GetText());
+    SetOpenedText(m_owner->GetText());
     setModified(false);
     setTextMargins(0, 0, 0, 0);
     setContentsMargins(0, 0, 0, 0);
@@ -40,7 +39,7 @@ void CCboEditWnd::SelectAllText()
 
 void CCboEditWnd::TypeChar(QChar c)
 {
-    const QChar separator = QLatin1Char(DecimalSeparator());
+    const QChar separator = HeldSeparator();
     if (!CodeCharPasses(c, separator))
         return;
     const CLineEditState saved(this);
@@ -87,16 +86,7 @@ void CCboEditWnd::focusOutEvent(QFocusEvent* event)
         Close();
 }
 
-void CCboEditWnd::Close()
+void CCboEditWnd::OnClosing()
 {
-    if (m_closing)
-        return;
-    m_closing = true;
-    const bool hadFocus = hasFocus();
     m_owner->OnWindowClosing(this);
-    // After Enter the combo keeps the focus the box had.
-    if (hadFocus && m_owner->isVisible())
-        m_owner->setFocus(Qt::OtherFocusReason);
-    hide();
-    deleteLater();
 }

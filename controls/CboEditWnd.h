@@ -21,13 +21,11 @@ public:
 
 protected:
     void OnReturnKey() override;
+    void OnClosing() override;
     void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    void Close();
-
     CComboEditUI* m_owner;
     bool m_initialised = false;
-    bool m_closing = false;
 };

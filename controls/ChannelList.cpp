@@ -13,6 +13,7 @@
 
 // Qt
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -273,9 +274,8 @@ void CChannelList::SetColumnEditor(int column, QWidget* editor)
     }
     slot = editor;
     m_hooked[static_cast<std::size_t>(column)] = false;
-    if (qobject_cast<CComboUI*>(editor) != nullptr &&
-        qobject_cast<CComboEditUI*>(editor) == nullptr)
-        editor->installEventFilter(this);
+    // For the double click on a two-choice cell and the arrow keys.
+    editor->installEventFilter(this);
     // Hidden until a click opens it over a cell.
     editor->hide();
     editor->setParent(m_view->viewport());
@@ -309,9 +309,18 @@ QWidget* CChannelList::GetColumnEditor(int column) const
 
 bool CChannelList::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+            MoveFromEditor(static_cast<QWidget*>(watched), key->key()))
+            return true;
+    }
     // The second press of a double click on a two-choice cell lands on the combo the first
     // press just showed; like a double click on a combo, it does not open the list.
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+    const bool plainCombo = qobject_cast<CComboUI*>(watched) != nullptr &&
+                            qobject_cast<CComboEditUI*>(watched) == nullptr;
+    if (plainCombo && (event->type() == QEvent::MouseButtonPress ||
+                       event->type() == QEvent::MouseButtonDblClick)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (m_openClock.isValid() && m_openClock.elapsed() < QApplication::doubleClickInterval() &&
             (mouse->globalPosition().toPoint() - m_openPoint).manhattanLength() <=
@@ -351,8 +360,15 @@ void CChannelList::OnRowButtonDown(int row, const QPoint& bodyPoint)
             break;
         }
     }
-    if (column < 0)
+    if (column >= 0)
+        OpenCell(row, column);
+}
+
+void CChannelList::OpenCell(int row, int column)
+{
+    if (GetItemAt(row) == nullptr)
         return;
+    SelectItem(row);
     EnsureVisible(row);
     QWidget* editor = GetColumnEditor(column);
     if (editor == nullptr)
@@ -371,6 +387,63 @@ void CChannelList::OnRowButtonDown(int row, const QPoint& bodyPoint)
         freq->SetText(text);
     else if (auto* combo = qobject_cast<CComboUI*>(editor))
         combo->SetText(text);
+}
+
+void CChannelList::CommitOpenEditor()
+{
+    QWidget* editor = GetColumnEditor(m_editColumn);
+    if (editor == nullptr || editor->isHidden())
+        return;
+    TNotifyUI msg{QStringLiteral("killfocus"), editor->objectName(), editor};
+    OnEditorNotify(msg);
+}
+
+void CChannelList::FocusCell()
+{
+    if (m_editColumn >= 0 && GetItemAt(m_editRow) != nullptr) {
+        OpenCell(m_editRow, m_editColumn);
+        return;
+    }
+    OpenCell(std::max(GetCurSel(), 0), kColRxFreq);
+}
+
+bool CChannelList::MoveFromEditor(const QWidget* editor, int key)
+{
+    if (m_editColumn < 0 || editor != GetColumnEditor(m_editColumn))
+        return false;
+    // While typing, the keys move the caret; a combo's Up and Down change its choice.
+    const auto* freq = qobject_cast<const CFreqEditUI*>(editor);
+    const auto* code = qobject_cast<const CComboEditUI*>(editor);
+    if ((freq != nullptr && freq->GetEditWindow() != nullptr) ||
+        (code != nullptr && code->GetEditWindow() != nullptr))
+        return false;
+    int row = m_editRow;
+    int column = m_editColumn;
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const int step = key == Qt::Key_Left ? -1 : 1;
+        do
+            column += step;
+        while (column >= 0 && column < GetColumnCount() && GetColumnEditor(column) == nullptr);
+        if (column < 0 || column >= GetColumnCount())
+            return true; // the edge: the key is used up, nothing moves
+        break;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (freq == nullptr)
+            return false;
+        row += key == Qt::Key_Up ? -1 : 1;
+        if (row < 0 || row >= GetCount())
+            return true;
+        break;
+    default:
+        return false;
+    }
+    CommitOpenEditor();
+    OpenCell(row, column);
+    return true;
 }
 
 void CChannelList::PlaceEditorAt(QWidget* editor, int row, int column)

@@ -67,6 +67,17 @@ public:
     // False when no cell has been opened yet.
     bool OnEditorNotify(DuiLib::TNotifyUI& msg);
 
+    // Ends an open editor exactly as a click elsewhere would: its text is committed into the
+    // cell and the record behind it, and the editor is hidden. Every command that reads the rows
+    // or replaces them runs it first, so that it uses what the grid shows and nothing typed
+    // before it lands after it.
+    void CommitOpenEditor();
+    // Opens the editor of a cell as a click on it would (nothing for a cell without an editor).
+    void OpenCell(int row, int column);
+    // Brings the keyboard into the grid: the last opened cell, or the selected row's (else the
+    // first row's) receive frequency before any was opened.
+    void FocusCell();
+
     // The last cell opened for editing, -1 before the first.
     [[nodiscard]] int GetEditColumn() const { return m_editColumn; }
     [[nodiscard]] int GetEditRow() const { return m_editRow; }
@@ -109,6 +120,9 @@ private:
 
     // The body reports a left press over a row.
     void OnRowButtonDown(int row, const QPoint& bodyPoint);
+    // Arrow keys on an editor whose typing window is closed: the next cell with an editor in that
+    // direction, committing this one first. False when the key is not a move.
+    bool MoveFromEditor(const QWidget* editor, int key);
     // Keeps an open editor over its cell after scrolling, column resizing and row layout.
     void PlaceEditor();
     // The body was laid out again: the header's columns follow its width.

@@ -207,10 +207,24 @@ void CComboEditUI::keyPressEvent(QKeyEvent* event)
     case Qt::Key_F4:
         showPopup();
         break;
-    default:
-        // No type-to-search: the code is typed in the typing box.
-        event->ignore();
-        return;
+    default: {
+        // No type-to-search: the code is typed in the typing box, which F2 or a typed character
+        // opens (with the whole text selected, so the character replaces it) as in a
+        // spreadsheet.
+        if (m_wnd != nullptr)
+            break; // what the typing box leaves (an arrow at the text's end) moves no grid row
+        const QString typed = TextStartingTyping(*event);
+        const bool f2 = event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier;
+        if (!isEnabled() || IsDroppedDown() || (!f2 && typed.isEmpty())) {
+            event->ignore();
+            return;
+        }
+        OpenWindow();
+        m_wnd->SelectAllText();
+        for (const QChar c : typed)
+            m_wnd->TypeChar(c);
+        break;
+    }
     }
     event->accept();
 }

@@ -1,5 +1,7 @@
 #include "FilteredLineEdit.h"
 
+#include "model/DecimalSeparator.h"
+
 // Qt
 #include <QKeyEvent>
 
@@ -10,7 +12,6 @@ bool IsCommandKey(int key)
 {
     switch (key) {
     case Qt::Key_Delete:
-    case Qt::Key_Escape:
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
     case Qt::Key_Left:
@@ -30,12 +31,36 @@ bool IsCommandKey(int key)
 
 } // namespace
 
+QString TextStartingTyping(const QKeyEvent& event)
+{
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return {};
+    const QString typed = event.text();
+    for (const QChar c : typed) {
+        if (!c.isPrint())
+            return {};
+    }
+    return typed;
+}
+
+QChar HeldSeparator()
+{
+    return QChar(static_cast<char16_t>(DecimalSeparatorChar()));
+}
+
 void CFilteredLineEdit::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         event->accept();
         OnReturnKey();
+        return;
+    }
+    if (key == Qt::Key_Escape) {
+        // The edit ends and the cell stays as it was.
+        event->accept();
+        setText(m_openedText);
+        Close();
         return;
     }
     if (key == Qt::Key_Backspace) {
@@ -52,6 +77,26 @@ void CFilteredLineEdit::keyPressEvent(QKeyEvent* event)
     event->accept();
     for (const QChar c : typed)
         TypeChar(c);
+}
+
+void CFilteredLineEdit::SetOpenedText(const QString& text)
+{
+    m_openedText = text;
+    setText(text);
+}
+
+void CFilteredLineEdit::Close()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    const bool hadFocus = hasFocus();
+    OnClosing();
+    QWidget* owner = parentWidget();
+    if (hadFocus && owner != nullptr && owner->isVisible())
+        owner->setFocus(Qt::OtherFocusReason);
+    hide();
+    deleteLater();
 }
 
 void CFilteredLineEdit::inputMethodEvent(QInputMethodEvent* event)

@@ -5,6 +5,7 @@
 
 // Qt
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -298,6 +299,30 @@ void CFreqEditUI::wheelEvent(QWheelEvent* event)
         event->accept();
     else
         event->ignore(); // the grid scrolls, and the editor goes along with its cell
+}
+
+void CFreqEditUI::keyPressEvent(QKeyEvent* event)
+{
+    // Keys the typing window leaves (an arrow at the end of the text) do not move the grid
+    // under it.
+    if (m_wnd != nullptr) {
+        event->accept();
+        return;
+    }
+    // Without its typing window the focused control takes keys as a spreadsheet cell does: F2
+    // opens the window with the whole text selected, a typed character replaces the text
+    // through the filter.
+    const QString typed = TextStartingTyping(*event);
+    const bool f2 = event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier;
+    if (!isEnabled() || (!f2 && typed.isEmpty())) {
+        CControlUI::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    OpenWindow();
+    m_wnd->SelectAllText();
+    for (const QChar c : typed)
+        m_wnd->TypeChar(c);
 }
 
 void CFreqEditUI::enterEvent(QEnterEvent* event)

@@ -3,7 +3,6 @@
 #include "FreqEditUI.h"
 #include "FreqFilter.h"
 #include "LineEditState.h"
-#include "model/DecimalSeparator.h"
 
 // Qt
 #include <QKeyEvent>
@@ -20,7 +19,7 @@ void CFreqEditWnd::Init()
     setFont(m_owner->GetSkinFont());
     setMaxLength(std::max(1, m_owner->GetMaxChar()));
     setEchoMode(m_owner->IsPasswordMode() ? QLineEdit::Password : QLineEdit::Normal);
-    setText(m_owner->GetText());
+    SetOpenedText(m_owner->GetText());
     setModified(false);
     setTextMargins(0, 0, 0, 0);
     setContentsMargins(0, 0, 0, 0);
@@ -58,7 +57,7 @@ void CFreqEditWnd::SelectAllText()
 
 void CFreqEditWnd::TypeChar(QChar c)
 {
-    const QChar separator = QLatin1Char(DecimalSeparator());
+    const QChar separator = HeldSeparator();
     if (!FreqCharPasses(c, separator))
         return;
     if (m_owner->IsNumberOnly() && c == separator)
@@ -87,12 +86,7 @@ void CFreqEditWnd::focusOutEvent(QFocusEvent* event)
         Close();
 }
 
-void CFreqEditWnd::Close()
+void CFreqEditWnd::OnClosing()
 {
-    if (m_closing)
-        return;
-    m_closing = true;
     m_owner->OnWindowClosing(this);
-    hide();
-    deleteLater();
 }

@@ -22,13 +22,12 @@ public:
 
 protected:
     void OnReturnKey() override;
+    void OnClosing() override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void Close();
     void ApplyColours();
 
     CFreqEditUI* m_owner;
     bool m_initialised = false;
-    bool m_closing = false;
 };

@@ -57,12 +57,7 @@ std::string OneDecimal(double value)
 {
     char text[400];
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
-    std::string out(text, result.ec == std::errc() ? result.ptr : text);
-    for (char& c : out) {
-        if (c == '.')
-            c = DecimalSeparator();
-    }
-    return out;
+    return WithHeldSeparator(std::string(text, result.ec == std::errc() ? result.ptr : text));
 }
 
 } // namespace
@@ -111,13 +106,20 @@ ParsedTone ParseToneCode(std::string_view text)
 {
     if (text == kNone)
         return {kNoTone, true};
-    text = FirstChars(text, kMaxParsedChars);
-    const char separator = DecimalSeparator();
+    // A longer text is more than the editor lets through: never taken as typed.
+    const std::string_view parsed = FirstChars(text, kMaxParsedChars);
+    bool valid = parsed.size() == text.size();
+    const std::string separator = DecimalSeparator();
     std::string buffer;
-    bool valid = true;
-    for (const char c : text) {
-        if ((c >= '0' && c <= '9') || c == separator) {
+    for (std::size_t i = 0; i < parsed.size(); ++i) {
+        const char c = parsed[i];
+        if (c >= '0' && c <= '9') {
             buffer += c;
+            continue;
+        }
+        if (parsed.substr(i).starts_with(separator)) {
+            buffer += separator;
+            i += separator.size() - 1;
             continue;
         }
         if (c == 'N' || c == 'I') {

@@ -29,5 +29,5 @@ struct ParsedTone
     bool valid = true;
 };
 // Only the first 19 characters of the text take part in the parse (the longest text the code
-// editor passes on); anything after them is ignored.
+// editor passes on); a longer text gives the code of those 19 and is never valid.
 [[nodiscard]] ParsedTone ParseToneCode(std::string_view text);

@@ -25,12 +25,7 @@ std::string FormatFixed(double value, int decimals)
     char text[400];
     const auto result =
         std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    std::string out(text, result.ec == std::errc() ? result.ptr : text);
-    for (char& c : out) {
-        if (c == '.')
-            c = DecimalSeparator();
-    }
-    return out;
+    return WithHeldSeparator(std::string(text, result.ec == std::errc() ? result.ptr : text));
 }
 
 } // namespace
@@ -49,16 +44,17 @@ double LeadingNumber(std::string_view text)
     }
     // Rewrite the rest in the form from_chars reads: the held separator becomes '.', and a '.'
     // that is not the held separator ends the number as it would in the user's locale.
-    const char separator = DecimalSeparator();
+    const std::string separator = DecimalSeparator();
     std::string number;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == separator)
+    while (i < text.size()) {
+        if (text.substr(i).starts_with(separator)) {
             number += '.';
-        else if (c == '.')
+            i += separator.size();
+        } else if (text[i] == '.') {
             break;
-        else
-            number += c;
+        } else {
+            number += text[i++];
+        }
     }
     double value = 0.0;
     const char* first = number.data();

@@ -2,6 +2,7 @@
 // simulated radio on a pseudo-terminal, keys, the toolbar, files.
 
 #include "FakePrompts.h"
+#include "app/DataFileIO.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
 #include "app/UserPrompts.h"
@@ -11,6 +12,7 @@
 #include "model/CellText.h"
 #include "model/DecimalSeparator.h"
 #include "model/SettingsMapping.h"
+#include "model/ValueText.h"
 #include "resources/SkinResources.h"
 #include "toolkit/ComboUI.h"
 #include "toolkit/LabelUI.h"
@@ -26,6 +28,7 @@
 #include <QtTest>
 
 // std
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -88,6 +91,8 @@ private Q_SLOTS:
     void saveAndOpenRoundTripByteExact();
     void badFilesLeaveTheGridAlone();
     void keysOnlyActivateVisibleEnabledButtons();
+    void commandsEndTheOpenEditFirst();
+    void tabGoesRoundTheGridCombosAndButtons();
     void activationColoursFollowTheWindow();
     void secondCopyRaisesTheFirstAndEnds();
     void messageBoxesWrapOnlyAtSpaces();
@@ -97,6 +102,9 @@ private:
     [[nodiscard]] QString LastMessage() const;
     [[nodiscard]] RadioImage GridImage() const;
     void PressKey(int key);
+    void Click(QWidget* base, QPoint point);
+    void ClickControl(const char* name);
+    void ClickCell(int row, int column);
 
     std::unique_ptr<CSimRadio> m_radio;
     CFakePrompts::State m_prompts;
@@ -154,6 +162,29 @@ void MainWindowTest::PressKey(int key)
     if (target == nullptr || target->window() != m_window)
         target = m_window;
     QTest::keyClick(target, static_cast<Qt::Key>(key));
+}
+
+void MainWindowTest::Click(QWidget* base, QPoint point)
+{
+    // To the topmost widget under the point, as the window delivers a person's click.
+    const QPoint inWindow = base->mapTo(m_window, point);
+    QWidget* target = m_window->childAt(inWindow);
+    if (target == nullptr)
+        target = m_window;
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(m_window, inWindow));
+}
+
+void MainWindowTest::ClickControl(const char* name)
+{
+    QWidget* control = m_window->FindControl(QString::fromLatin1(name));
+    QVERIFY2(control != nullptr, name);
+    Click(control, control->rect().center());
+}
+
+void MainWindowTest::ClickCell(int row, int column)
+{
+    CChannelList* grid = m_window->GetChannelList();
+    Click(grid->GetBody(), grid->GetCellRect(row, column).center());
 }
 
 void MainWindowTest::startsWithDefaultsAndFindsTheRadio()
@@ -464,6 +495,152 @@ void MainWindowTest::keysOnlyActivateVisibleEnabledButtons()
     QVERIFY(m_prompts.messages.empty());
     read->show();
     PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kReadDone));
+}
+
+// Each command that reads the grid sends or saves what the grid shows, an edit under way
+// included, and each command that replaces the grid leaves nothing typed before it to land
+// after it: from the keys pressed inside the typing window or the combo, the toolbar, the
+// buttons, and a command that reaches the window without moving the focus.
+void MainWindowTest::commandsEndTheOpenEditFirst()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    CChannelList* grid = m_window->GetChannelList();
+    const QString path = m_dir.filePath(QStringLiteral("edit.kt"));
+    auto focused = [] { return QApplication::focusWidget(); };
+
+    // Edits left open in row r: a frequency in its typing window, a two-choice cell or a code
+    // changed with the keyboard.
+    enum class Edit
+    {
+        Typing,
+        Choice,
+        Code
+    };
+    auto startEdit = [&](Edit edit, int row) {
+        // A dialog of the command before may have left the window inactive.
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        if (edit == Edit::Typing) {
+            ClickCell(row, kColRxFreq);
+            QWidget* editor = grid->GetColumnEditor(kColRxFreq);
+            Click(editor, editor->rect().center());
+            QTest::keyClicks(focused(), QStringLiteral("14%1,5").arg(row));
+        } else {
+            const int column = edit == Edit::Choice ? kColPower : kColRxCode;
+            ClickCell(row, column);
+            auto* combo = qobject_cast<DuiLib::CComboUI*>(grid->GetColumnEditor(column));
+            QTest::keyClick(focused(), combo->GetCurSel() == 0 ? Qt::Key_Down : Qt::Key_Up);
+        }
+    };
+    const std::pair<const char*, std::function<void()>> writes[] = {
+        {"F12", [&] { PressKey(Qt::Key_F12); }},
+        {"btnWrite", [&] { ClickControl("btnWrite"); }},
+        {"tolWrite", [&] { ClickControl("tolWrite"); }},
+        {"save",
+         [&] {
+             m_prompts.saveAnswers << path;
+             m_window->SaveDataFile();
+         }},
+        {"tolSave",
+         [&] {
+             m_prompts.saveAnswers << path;
+             ClickControl("tolSave");
+         }},
+    };
+    int row = 0;
+    for (const auto& [name, command] : writes) {
+        for (const Edit edit : {Edit::Typing, Edit::Choice, Edit::Code}) {
+            const RadioImage before = GridImage();
+            m_radio->SetImage(RadioImage{});
+            startEdit(edit, row);
+            m_prompts.messages.clear();
+            command();
+            const bool toFile = QByteArray(name).contains("ave");
+            const RadioImage sent = toFile ? ReadDataFile(path).image : m_radio->Image();
+            QVERIFY2(toFile || LastMessage() == Utf8(Texts::kWriteDone), name);
+            QVERIFY2(sent.channels == GridImage().channels, name);
+            QVERIFY2(GridImage().channels[row].bytes != before.channels[row].bytes, name);
+            if (edit == Edit::Typing)
+                QCOMPARE(sent.channels[row].rxHz(), 140500000u + 1000000u * unsigned(row));
+            QVERIFY2(grid->GetColumnEditor(grid->GetEditColumn())->isHidden(), name);
+            row = (row + 1) % 8;
+        }
+    }
+
+    const RadioImage rich = RichImage();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const KtFileBytes bytes = EncodeKtFile(rich);
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    file.close();
+    const std::pair<const char*, std::function<void()>> replaces[] = {
+        {"F11", [&] { PressKey(Qt::Key_F11); }},
+        {"btnRead", [&] { ClickControl("btnRead"); }},
+        {"tolRead", [&] { ClickControl("tolRead"); }},
+        {"open",
+         [&] {
+             m_prompts.openAnswers << path;
+             m_window->OpenDataFile();
+         }},
+        {"tolOpen",
+         [&] {
+             m_prompts.openAnswers << path;
+             ClickControl("tolOpen");
+         }},
+    };
+    for (const auto& [name, command] : replaces) {
+        for (const Edit edit : {Edit::Typing, Edit::Code}) {
+            m_radio->SetImage(rich);
+            for (int r = 0; r < kChannelCount; ++r)
+                grid->GetItemAt(r)->SetChannelRecord(ChannelRecord{});
+            startEdit(edit, row);
+            command();
+            QVERIFY2(GridImage().channels == rich.channels, name);
+            // The next click, which used to drop the stale text into the cell, changes nothing.
+            ClickCell(row + 1, 0);
+            QVERIFY2(GridImage().channels == rich.channels, name);
+            QCOMPARE(grid->GetItemAt(row)->GetText(kColRxFreq),
+                     QString::fromStdString(FormatFrequency(rich.channels[row].rxHz())));
+            row = (row + 1) % 8;
+        }
+    }
+}
+
+// Tab and Shift+Tab leave the grid for the port and settings combos and the two buttons, and
+// come back to the cell last edited; leaving a typing window commits it.
+void MainWindowTest::tabGoesRoundTheGridCombosAndButtons()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    CChannelList* grid = m_window->GetChannelList();
+    ClickCell(3, kColTxFreq);
+    // Each key where the focus is: the first opens the typing window.
+    for (const QChar c : QStringLiteral("150"))
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    const char* const order[] = {"cboCOM", "cboTOT", "cboSQLev", "cboSavePower", "cboScan",
+                                 "cboPF1", "cboPF2", "cboVoice", "btnRead",      "btnWrite"};
+    for (const char* name : order) {
+        PressKey(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_window->FindControl(QString::fromLatin1(name)));
+    }
+    QCOMPARE(grid->GetItemAt(3)->GetText(kColTxFreq), QStringLiteral("150,00000"));
+    PressKey(Qt::Key_Tab);
+    QWidget* editor = grid->GetColumnEditor(kColTxFreq);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(QApplication::focusWidget(), editor);
+    QCOMPARE(grid->GetEditRow(), 3);
+    PressKey(Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), m_window->FindControl(QStringLiteral("btnWrite")));
+    PressKey(Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), m_window->FindControl(QStringLiteral("btnRead")));
+    // Space on a button is its click.
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    PressKey(Qt::Key_Space);
     QCOMPARE(LastMessage(), Utf8(Texts::kReadDone));
 }
 

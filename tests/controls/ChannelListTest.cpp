@@ -26,7 +26,7 @@ QString U(const char* text)
 // Texts are written with '.'; the held separator replaces it.
 QString Sep(QString text)
 {
-    return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator()));
+    return text.replace(QLatin1Char('.'), HeldSeparator());
 }
 
 ChannelRecord RecordFromHex(const char* hex)
@@ -65,6 +65,7 @@ private Q_SLOTS:
     void editingKeepsUninterpretedBytes();
     void doubleClickOnCells();
     void arrowKeysMoveSelectedRow();
+    void arrowKeysMoveBetweenCells();
     void renderMidEdit();
 };
 
@@ -522,6 +523,61 @@ void TestChannelList::arrowKeysMoveSelectedRow()
     const QRect cell = f.list->GetCellRect(12, 0);
     QVERIFY(cell.top() >= 0);
     QVERIFY(cell.bottom() < f.list->GetBody()->height());
+}
+
+// With no typing window open, Left and Right go to the neighbouring editor column and Up and
+// Down (from a frequency; a combo's change its choice) to the neighbouring row, committing the
+// cell they leave and showing the next editor as a click would.
+void TestChannelList::arrowKeysMoveBetweenCells()
+{
+    CGridFixture f;
+    QVERIFY(f.ShowActive());
+    f.ClickCell(1, 1);
+    auto editing = [&](int row, int column, QWidget* editor) {
+        return f.list->GetEditRow() == row && f.list->GetEditColumn() == column &&
+               f.list->GetCurSel() == row && editor->isVisible() &&
+               f.manager->GetFocus() == editor &&
+               editor->geometry().center() == f.CellCentre(row, column);
+    };
+    QTest::keyClick(f.rxFreq, Qt::Key_Up);
+    QVERIFY(editing(0, 1, f.rxFreq));
+    QTest::keyClick(f.rxFreq, Qt::Key_Up);   // the top row: nothing moves
+    QTest::keyClick(f.rxFreq, Qt::Key_Left); // column 0 has no editor
+    QVERIFY(editing(0, 1, f.rxFreq));
+    QTest::keyClick(f.rxFreq, Qt::Key_Right);
+    QVERIFY(editing(0, 2, f.txFreq));
+    QVERIFY(f.rxFreq->isHidden());
+    QTest::keyClick(f.txFreq, Qt::Key_Down);
+    QVERIFY(editing(1, 2, f.txFreq));
+
+    // While typing, the arrows are the typing window's.
+    QTest::keyClicks(f.txFreq, QStringLiteral("146"));
+    CFreqEditWnd* wnd = f.txFreq->GetEditWindow();
+    QVERIFY(wnd != nullptr);
+    for (const Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down})
+        QTest::keyClick(wnd, key);
+    QVERIFY(f.txFreq->GetEditWindow() == wnd);
+    QVERIFY(editing(1, 2, f.txFreq));
+    QTest::keyClick(wnd, Qt::Key_Escape);
+    QCOMPARE(f.txFreq->GetText(), Sep(QStringLiteral("433.10000")));
+
+    // A combo's Up and Down change its choice; leaving commits it.
+    QTest::keyClick(f.txFreq, Qt::Key_Right);
+    QTest::keyClick(f.rxCode, Qt::Key_Right);
+    QVERIFY(editing(1, 4, f.txCode));
+    QTest::keyClick(f.txCode, Qt::Key_Right);
+    QVERIFY(editing(1, 5, f.power));
+    QTest::keyClick(f.power, Qt::Key_Down);
+    QVERIFY(editing(1, 5, f.power));
+    QCOMPARE(f.Cell(1, 5), QString::fromUtf8(kPowerHigh));
+    QTest::keyClick(f.power, Qt::Key_Right);
+    QVERIFY(editing(1, 6, f.width));
+    QCOMPARE(f.Cell(1, 5), QString::fromUtf8(kPowerLow));
+    QCOMPARE(f.list->GetItemAt(1)->GetChannelRecord().power(), std::uint8_t{0x00});
+    QTest::keyClick(f.width, Qt::Key_Right);
+    QTest::keyClick(f.scan, Qt::Key_Right); // the last column
+    QVERIFY(editing(1, 7, f.scan));
+    QCOMPARE(f.Cell(1, 2), Sep(QStringLiteral("433.10000")));
 }
 
 void TestChannelList::renderMidEdit()

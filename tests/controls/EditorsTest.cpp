@@ -16,12 +16,12 @@ namespace {
 
 QString Sep(QString text)
 {
-    return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator()));
+    return text.replace(QLatin1Char('.'), HeldSeparator());
 }
 
 QChar OtherSep()
 {
-    return DecimalSeparator() == ',' ? QLatin1Char('.') : QLatin1Char(',');
+    return HeldSeparator() == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
 }
 
 // A window holding one frequency editor and one code combo, as the grid shows them.
@@ -110,6 +110,7 @@ private Q_SLOTS:
     void codeArrowStripOpensList();
     void codeKeysAndWheel();
     void codeEnterSendsReturn();
+    void focusedEditorsTakeKeysAsCells();
 };
 
 void TestEditors::initTestCase_data()
@@ -208,9 +209,9 @@ void TestEditors::freqRefusedKeystrokeRestoresSelection()
     QCOMPARE(wnd->cursorPosition(), 4);
     // A separator typed over the selected separator is refused; the selection stays.
     wnd->setSelection(3, 1);
-    QTest::keyClicks(wnd, QString(QLatin1Char(DecimalSeparator())));
+    QTest::keyClicks(wnd, QString(HeldSeparator()));
     QCOMPARE(wnd->text(), Sep(QStringLiteral("433.075")));
-    QCOMPARE(wnd->selectedText(), QString(QLatin1Char(DecimalSeparator())));
+    QCOMPARE(wnd->selectedText(), QString(HeldSeparator()));
     QCOMPARE(wnd->selectionStart(), 3);
     // A digit over the selected separator is refused too: six digits without a separator.
     QTest::keyClick(wnd, Qt::Key_9);
@@ -429,9 +430,16 @@ void TestEditors::codeKeysAndWheel()
     QCOMPARE(w.code->GetText(), QStringLiteral("754I"));
     QTest::keyClick(w.code, Qt::Key_Home);
     QCOMPARE(w.code->GetCurSel(), 0);
-    // Typing letters does not search the list.
+    // A typed character does not search the list: it opens the typing box and replaces the
+    // text there; Escape ends the box with the text it opened with.
     QTest::keyClick(w.code, Qt::Key_7);
+    QVERIFY(w.code->GetEditWindow() != nullptr);
+    QCOMPARE(w.code->GetText(), QStringLiteral("7"));
+    QCOMPARE(w.code->GetCurSel(), -1);
+    QTest::keyClick(w.code->GetEditWindow(), Qt::Key_Escape);
+    QVERIFY(w.code->GetEditWindow() == nullptr);
     QCOMPARE(w.code->GetCurSel(), 0);
+    QCOMPARE(w.manager->GetFocus(), w.code);
 
     // The wheel: towards the user moves down.
     auto wheel = [&](QWidget* target, int delta) {
@@ -477,6 +485,53 @@ void TestEditors::codeEnterSendsReturn()
     // Outside the grid the combo keeps the focus the box had.
     QCOMPARE(w.manager->GetFocus(), w.code);
     QCOMPARE(w.log.Count(QStringLiteral("killfocus"), w.code), 0);
+}
+
+// With the typing window closed, a focused editor takes keys as a spreadsheet cell: a typed
+// character opens the window and goes through the filter in place of the text, F2 opens it
+// with the text selected, and Escape ends the typing with the text as it was.
+void TestEditors::focusedEditorsTakeKeysAsCells()
+{
+    EditorWindow w;
+    QVERIFY(w.Ready());
+    w.freq->SetText(Sep(QStringLiteral("433.07500")));
+    w.manager->SetFocus(w.freq);
+    QTest::keyClicks(w.freq, QStringLiteral("4"));
+    CFreqEditWnd* wnd = w.freq->GetEditWindow();
+    QVERIFY(wnd != nullptr);
+    QVERIFY(wnd->hasFocus());
+    QTest::keyClicks(wnd, Sep(QStringLiteral("46.x12345678")));
+    QCOMPARE(w.freq->GetText(), Sep(QStringLiteral("446.12345")));
+    QTest::keyClick(wnd, Qt::Key_Escape);
+    QVERIFY(w.freq->GetEditWindow() == nullptr);
+    QCOMPARE(w.freq->GetText(), Sep(QStringLiteral("433.07500")));
+    QCOMPARE(w.manager->GetFocus(), w.freq);
+    QCOMPARE(w.log.Count(QStringLiteral("killfocus")), 0);
+    // A key the filter refuses still opens the window, and leaves the text alone.
+    QTest::keyClick(w.freq, Qt::Key_A);
+    QVERIFY(w.freq->GetEditWindow() != nullptr);
+    QCOMPARE(w.freq->GetText(), Sep(QStringLiteral("433.07500")));
+    QTest::keyClick(w.freq->GetEditWindow(), Qt::Key_Escape);
+    QTest::keyClick(w.freq, Qt::Key_F2);
+    QVERIFY(w.freq->GetEditWindow() != nullptr);
+    QCOMPARE(w.freq->GetEditWindow()->selectedText(), Sep(QStringLiteral("433.07500")));
+
+    w.code->SetText(Sep(QStringLiteral("88.5")));
+    w.manager->SetFocus(w.code);
+    QTRY_VERIFY(w.freq->GetEditWindow() == nullptr);
+    QTest::keyClicks(w.code, QStringLiteral("n")); // a letter first is refused
+    CCboEditWnd* box = w.code->GetEditWindow();
+    QVERIFY(box != nullptr);
+    QCOMPARE(w.code->GetText(), Sep(QStringLiteral("88.5")));
+    QTest::keyClicks(box, QStringLiteral("023n"));
+    QCOMPARE(w.code->GetText(), QStringLiteral("023N"));
+    QCOMPARE(w.code->GetItemText(w.code->GetCurSel()), QStringLiteral("023N"));
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(w.code->GetText(), Sep(QStringLiteral("88.5")));
+    QCOMPARE(w.code->GetItemText(w.code->GetCurSel()), Sep(QStringLiteral("88.5")));
+    QTest::keyClick(w.code, Qt::Key_F2);
+    QVERIFY(w.code->GetEditWindow() != nullptr);
+    QCOMPARE(w.code->GetEditWindow()->selectedText(), Sep(QStringLiteral("88.5")));
 }
 
 QTEST_MAIN(TestEditors)

@@ -6,11 +6,15 @@
 class SeparatorGuard
 {
 public:
-    explicit SeparatorGuard(char c) : m_previous(DecimalSeparator()) { ApplyDecimalSeparator(c); }
+    explicit SeparatorGuard(std::string_view c) : m_previous(DecimalSeparator())
+    {
+        ApplyDecimalSeparator(c);
+    }
+    explicit SeparatorGuard(char c) : SeparatorGuard(std::string_view(&c, 1)) {}
     ~SeparatorGuard() { ApplyDecimalSeparator(m_previous); }
     SeparatorGuard(const SeparatorGuard&) = delete;
     SeparatorGuard& operator=(const SeparatorGuard&) = delete;
 
 private:
-    char m_previous;
+    std::string m_previous;
 };

@@ -9,15 +9,17 @@
 
 namespace {
 
-// Replaces ',' by the given separator, so one table row serves both locales.
-std::string WithSeparator(std::string text, char separator)
+// Replaces ',' by the given separator, so one table row serves every locale.
+std::string WithSeparator(std::string text, const std::string& separator)
 {
-    for (char& c : text) {
-        if (c == ',')
-            c = separator;
-    }
+    for (std::size_t at = text.find(','); at != std::string::npos;
+         at = text.find(',', at + separator.size()))
+        text.replace(at, 1, separator);
     return text;
 }
+
+// The Pashto (ps_AF) separator U+066B, two bytes in UTF-8.
+const std::string kArabicSeparator = "\u066B";
 
 TEST(ToneTextTable, HoldsTheTwoHundredEighteenTextsInOrder)
 {
@@ -53,7 +55,7 @@ TEST(ToneTextTable, FollowsTheSeparatorOnlyInTheTones)
     EXPECT_EQ(table[51], "254.1");
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (i >= 1 && i <= 51)
-            EXPECT_EQ(table[i], WithSeparator(before[i], '.'));
+            EXPECT_EQ(table[i], WithSeparator(before[i], "."));
         else
             EXPECT_EQ(table[i], before[i]) << i;
     }
@@ -62,7 +64,7 @@ TEST(ToneTextTable, FollowsTheSeparatorOnlyInTheTones)
 // Every entry is exactly what FormatToneCode makes of the code it names, in both locales.
 TEST(ToneTextTable, EveryEntrySurvivesParseAndFormat)
 {
-    for (char separator : {',', '.'}) {
+    for (const std::string& separator : {std::string(","), std::string("."), kArabicSeparator}) {
         SeparatorGuard guard(separator);
         for (const std::string& text : ToneTextTable()) {
             const ParsedTone parsed = ParseToneCode(text);
@@ -79,7 +81,7 @@ struct ParseCase
     bool valid;
 };
 
-class ParseToneCodeTest : public ::testing::TestWithParam<std::tuple<ParseCase, char>>
+class ParseToneCodeTest : public ::testing::TestWithParam<std::tuple<ParseCase, std::string>>
 {};
 
 TEST_P(ParseToneCodeTest, GivesCodeAndValidity)
@@ -110,9 +112,9 @@ const ParseCase kParseCases[] = {
     {"нет", 0, false},        {"88,5Hz", 885, false},
 };
 
-INSTANTIATE_TEST_SUITE_P(BothSeparators, ParseToneCodeTest,
+INSTANTIATE_TEST_SUITE_P(EachSeparator, ParseToneCodeTest,
                          ::testing::Combine(::testing::ValuesIn(kParseCases),
-                                            ::testing::Values(',', '.')));
+                                            ::testing::Values(",", ".", kArabicSeparator)));
 
 TEST(ParseToneCode, TheOtherSeparatorEndsTheWalk)
 {
@@ -129,15 +131,19 @@ TEST(ParseToneCode, TheOtherSeparatorEndsTheWalk)
     EXPECT_FALSE(parsed.valid);
 }
 
-// Only the first 19 characters are looked at, whatever follows.
+// Only the first 19 characters are looked at, whatever follows, and a longer text is never
+// taken as typed: the cell then shows the stored code's text.
 TEST(ParseToneCode, LongTextsUseTheirFirstNineteenCharacters)
 {
     SeparatorGuard comma(',');
     const std::string zeros17(17, '0');
     // 20 characters: the N is the 20th and is not seen, so the digits are a tone.
     EXPECT_EQ(ParseToneCode(zeros17 + "23N").code, 230);
-    EXPECT_EQ(ParseToneCode(zeros17 + "23N").valid, true);
+    EXPECT_EQ(ParseToneCode(zeros17 + "23N").valid, false);
+    EXPECT_EQ(ParseToneCode(std::string(20, '0')).valid, false);
     EXPECT_EQ(ParseToneCode(zeros17 + "2N").code, 0x2002); // the N is the 19th
+    EXPECT_EQ(ParseToneCode(zeros17 + "2N").valid, true);
+    EXPECT_EQ(ParseToneCode(zeros17 + "2N" + "5").valid, false); // ignored rest, but too long
     const ParsedTone huge = ParseToneCode(std::string(18, '9') + "N");
     EXPECT_EQ(huge.code, 0x2000 + 999999999999999999ull % 4096);
     EXPECT_FALSE(huge.valid);
@@ -153,7 +159,7 @@ struct FormatCase
     const char* text;
 };
 
-class FormatToneCodeTest : public ::testing::TestWithParam<std::tuple<FormatCase, char>>
+class FormatToneCodeTest : public ::testing::TestWithParam<std::tuple<FormatCase, std::string>>
 {};
 
 TEST_P(FormatToneCodeTest, RendersTheStoredCode)
@@ -169,15 +175,15 @@ const FormatCase kFormatCases[] = {
     {0x2000, "000N"}, {0xA2F2, "754I"}, {0x2388, "904N"}, {0x2FFE, "4094N"}, {0x20FF, "Нет"},
 };
 
-INSTANTIATE_TEST_SUITE_P(BothSeparators, FormatToneCodeTest,
+INSTANTIATE_TEST_SUITE_P(EachSeparator, FormatToneCodeTest,
                          ::testing::Combine(::testing::ValuesIn(kFormatCases),
-                                            ::testing::Values(',', '.')));
+                                            ::testing::Values(",", ".", kArabicSeparator)));
 
 // Any code a text can produce renders to a text that parses back to the same code.
 TEST(ToneCode, RandomCodesRoundTripThroughText)
 {
     std::mt19937 random(20261208);
-    for (char separator : {',', '.'}) {
+    for (const std::string& separator : {std::string(","), std::string("."), kArabicSeparator}) {
         SeparatorGuard guard(separator);
         for (int i = 0; i < 5000; ++i) {
             const ToneCode code = static_cast<ToneCode>(random());

@@ -1,5 +1,6 @@
 #include "model/ValueText.h"
 #include "SeparatorGuard.h"
+#include "model/DecimalSeparator.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ struct FrequencyCase
     std::optional<std::uint32_t> hz;
 };
 
-class ParseFrequencyTest : public ::testing::TestWithParam<std::tuple<FrequencyCase, char>>
+class ParseFrequencyTest : public ::testing::TestWithParam<std::tuple<FrequencyCase, std::string>>
 {};
 
 TEST_P(ParseFrequencyTest, ReadsTheLeadingNumber)
@@ -37,10 +38,9 @@ TEST_P(ParseFrequencyTest, ReadsTheLeadingNumber)
     const auto& [c, separator] = GetParam();
     SeparatorGuard guard(separator);
     std::string text = c.text;
-    for (char& ch : text) {
-        if (ch == ',')
-            ch = separator;
-    }
+    for (std::size_t at = text.find(','); at != std::string::npos;
+         at = text.find(',', at + separator.size()))
+        text.replace(at, 1, separator);
     EXPECT_EQ(ParseFrequency(text), c.hz) << text;
 }
 
@@ -62,9 +62,31 @@ const FrequencyCase kFrequencyCases[] = {
     {"1e2", 100000000u},
 };
 
-INSTANTIATE_TEST_SUITE_P(BothSeparators, ParseFrequencyTest,
+// Comma, point, and the two-byte U+066B of ps_AF.
+INSTANTIATE_TEST_SUITE_P(EachSeparator, ParseFrequencyTest,
                          ::testing::Combine(::testing::ValuesIn(kFrequencyCases),
-                                            ::testing::Values(',', '.')));
+                                            ::testing::Values(",", ".", "\u066B")));
+
+// The separator is one whole character: a multi-byte one writes and reads back whole, and
+// anything that is not one usable character holds '.' rather than a broken byte.
+TEST(DecimalSeparator, HeldAsAWholeCharacter)
+{
+    {
+        SeparatorGuard arabic("\u066B");
+        EXPECT_EQ(DecimalSeparatorChar(), U'\u066B');
+        EXPECT_EQ(FormatFrequency(433075000), "433\u066B07500");
+        EXPECT_EQ(ParseFrequency(FormatFrequency(433075000)), 433075000u);
+        EXPECT_EQ(ParseFrequency("433.1"), 433000000u); // the point ends the number
+    }
+    EXPECT_EQ(DecimalSeparatorChar(), U',');
+    const char* const unusable[] = {"",  "\xD9", "\xAB", "\xD9\xAB\xD9\xAB", "\xC0\xAE", "5",
+                                    "N", " ",    "-",    "\xF0\x9F\x98\x80"};
+    for (const char* bytes : unusable) {
+        SeparatorGuard guard(bytes);
+        EXPECT_EQ(DecimalSeparatorChar(), U'.') << bytes;
+        EXPECT_EQ(FormatFrequency(433075000), "433.07500");
+    }
+}
 
 TEST(ParseFrequency, TheOtherSeparatorEndsTheNumber)
 {
