@@ -6,8 +6,8 @@
 #else
 #include "SingleInstance.h"
 #endif
+#include "LocalTime.h"
 #include "Texts.h"
-#include "model/DecimalSeparator.h"
 #include "resources/SkinResources.h"
 
 // Qt
@@ -15,10 +15,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-
-// std
-#include <clocale>
-#include <locale>
 
 int main(int argc, char* argv[])
 {
@@ -42,14 +38,7 @@ int main(int argc, char* argv[])
         return 0;
 #endif
 
-    // Numbers, the clock and month names follow the user's settings from here on.
-    std::setlocale(LC_ALL, "");
-    try {
-        std::locale::global(std::locale(""));
-    } catch (const std::runtime_error&) {
-        // A user locale the C++ library does not know: the C runtime's locale still applies.
-    }
-    ApplyDecimalSeparator(LocaleDecimalSeparator());
+    AdoptUserLocale();
 
     vorlend::RegisterBuiltinResources();
     auto* window = new CMainDlg;

@@ -19,11 +19,11 @@
 //                      PNG, enlarged zoom times for a closer look; "ok"
 //   quit               ends the program
 
+#include "app/LocalTime.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
 #include "controls/ChannelList.h"
 #include "controls/ListChannelElement.h"
-#include "model/DecimalSeparator.h"
 #include "resources/SkinResources.h"
 #include "toolkit/ButtonUI.h"
 #include "toolkit/ComboUI.h"
@@ -40,11 +40,8 @@
 #include <QSocketNotifier>
 
 // std
-#include <clocale>
 #include <cstdio>
 #include <iostream>
-#include <locale>
-#include <stdexcept>
 #include <string>
 
 // system
@@ -184,12 +181,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorlend"));
     // The user's numbers and times, as the program takes them.
-    std::setlocale(LC_ALL, "");
-    try {
-        std::locale::global(std::locale(""));
-    } catch (const std::runtime_error&) {
-    }
-    ApplyDecimalSeparator(LocaleDecimalSeparator());
+    AdoptUserLocale();
 
     vorlend::RegisterBuiltinResources();
     auto* window = new CMainDlg;
