@@ -81,9 +81,11 @@ unset DISPLAY WAYLAND_DISPLAY
 
 pids=()
 cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
+    local i
+    # Last started first: a line's claimer goes before the radio whose pty it holds, so it is
+    # not hung up under the shell's eyes.
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
     done
     wineserver -k 2>/dev/null || true
 }
