@@ -214,6 +214,34 @@ TEST(RadioProbe, RequestDuringAPassRunsOneMorePass)
         EXPECT_EQ(radios.Handshakes(i), 2) << i;
 }
 
+// A radio operation holds the probe off: the pass under way ends first, requests made while
+// the operation runs touch no port, and the last of them runs once it ends.
+TEST(RadioProbe, HoldOffWaitsForThePassAndRequestsRunAfterRelease)
+{
+    Radios radios(3);
+    ASSERT_TRUE(radios.Started());
+    CProbeRig rig;
+    FillPortList(rig.gate, rig.list, radios.Paths());
+    rig.probe.StartProbe();
+    for (int i = 0; i < 1000 && rig.probe.PassCount() == 0; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(rig.probe.PassCount(), 1);
+
+    ASSERT_TRUE(rig.probe.HoldOff(CRadioProbe::kGateTimeoutMs));
+    EXPECT_TRUE(rig.probe.WaitUntilIdle(0)) << "HoldOff returned before the pass ended";
+    EXPECT_FALSE(rig.port.IsOpen());
+    const int started = rig.started.load();
+    rig.probe.StartProbe();
+    rig.probe.StartProbe();
+    std::this_thread::sleep_for(300ms); // a pass over three silent ports would be well along
+    EXPECT_EQ(rig.probe.PassCount(), 1);
+    EXPECT_EQ(rig.started.load(), started) << "a port was opened while held";
+
+    rig.probe.Release();
+    ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
+    EXPECT_EQ(rig.probe.PassCount(), 2);
+}
+
 TEST(RadioProbe, RequestDuringASuccessfulPassWaitsForTheNextStart)
 {
     Radios radios(1);
