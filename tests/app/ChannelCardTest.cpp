@@ -3,19 +3,17 @@
 // dialog's way to a file.
 
 #include "app/ChannelCard.h"
+#include "CardPrinting.h"
 #include "model/CellText.h"
 #include "model/DecimalSeparator.h"
 
 // Qt
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -193,19 +191,16 @@ void ChannelCardTest::printDialogPrintsOnlyWhenConfirmed()
     const RadioImage image = CardImage();
     for (const bool confirm : {false, true}) {
         const QString path = m_dir.filePath(confirm ? "printed.pdf" : "cancelled.pdf");
-        QPrinter printer(QPrinter::HighResolution);
-        PrepareChannelCardPage(printer);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(path);
-        bool dialogShown = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-            dialogShown = dialog != nullptr;
-            if (dialog != nullptr)
-                confirm ? dialog->accept() : dialog->reject();
-        });
-        QCOMPARE(PrintChannelCard(nullptr, image, printer), confirm);
-        QVERIFY(dialogShown);
+        bool answered = false;
+        const bool printed = PrintCardToFile(
+            path, image,
+            [confirm](QPrintDialog& dialog) {
+                confirm ? dialog.accept() : dialog.reject();
+                return true;
+            },
+            answered);
+        QCOMPARE(printed, confirm);
+        QVERIFY(answered);
         QCOMPARE(QFile::exists(path), confirm);
     }
     VerifyCard(m_dir.filePath("printed.pdf"), image, QString());
