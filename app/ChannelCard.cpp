@@ -141,6 +141,9 @@ struct CardGeometry
 };
 
 constexpr double kBodyPoints = 10;
+// White space below the title and above the settings, in points.
+constexpr double kTitleGap = 12;
+constexpr double kSettingsGap = 18;
 
 QFont CardFont(double pointSize, bool bold)
 {
@@ -213,8 +216,8 @@ CardGeometry Measure(const CardContent& content, QPaintDevice& device, double pa
     g.sectionHeight = section.height() * 1.6;
     g.width =
         std::max({g.gridWidth, g.nameWidth + g.valueWidth, title.horizontalAdvance(content.title)});
-    g.height = g.titleHeight + 12 * g.point + g.headHeight + kChannelCount * g.rowHeight +
-               18 * g.point + g.sectionHeight + content.settings.size() * g.rowHeight;
+    g.height = g.titleHeight + kTitleGap * g.point + g.headHeight + kChannelCount * g.rowHeight +
+               kSettingsGap * g.point + g.sectionHeight + content.settings.size() * g.rowHeight;
     return g;
 }
 
@@ -229,7 +232,7 @@ void Stretch(CardGeometry& g, double width)
     g.valueWidth = std::max(g.valueWidth, width / 2 - g.nameWidth);
 }
 
-// Lines between rows and columns, a firmer frame around.
+// The firmer frame round a table.
 void DrawFrame(QPainter& painter, const CardGeometry& g, const QRectF& box)
 {
     painter.setPen(QPen(kLine, 0.9 * g.point));
@@ -275,7 +278,6 @@ void DrawGrid(QPainter& painter, const CardContent& content, const CardGeometry&
 
 void DrawSettings(QPainter& painter, const CardContent& content, const CardGeometry& g, double top)
 {
-    const double pad = g.pad;
     const double width = g.nameWidth + g.valueWidth;
     const QRectF box(0, top, width, content.settings.size() * g.rowHeight);
     painter.fillRect(QRectF(0, top, g.nameWidth, box.height()), kHeaderFill);
@@ -283,9 +285,9 @@ void DrawSettings(QPainter& painter, const CardContent& content, const CardGeome
     painter.setPen(kText);
     for (int i = 0; i < content.settings.size(); ++i) {
         const double y = top + i * g.rowHeight;
-        painter.drawText(QRectF(pad, y, g.nameWidth - 2 * pad, g.rowHeight),
+        painter.drawText(QRectF(g.pad, y, g.nameWidth - 2 * g.pad, g.rowHeight),
                          Qt::AlignLeft | Qt::AlignVCenter, content.settings[i].name);
-        painter.drawText(QRectF(g.nameWidth + pad, y, g.valueWidth - 2 * pad, g.rowHeight),
+        painter.drawText(QRectF(g.nameWidth + g.pad, y, g.valueWidth - 2 * g.pad, g.rowHeight),
                          Qt::AlignLeft | Qt::AlignVCenter, content.settings[i].value);
     }
     painter.setPen(QPen(kLine, 0.3 * g.point));
@@ -326,9 +328,9 @@ bool RenderChannelCard(QPagedPaintDevice& device, const RadioImage& image, const
     painter.setPen(QPen(kTitleRule, 1.2 * g.point));
     painter.drawLine(QPointF(0, g.titleHeight), QPointF(area.width(), g.titleHeight));
 
-    double top = g.titleHeight + 12 * g.point;
+    double top = g.titleHeight + kTitleGap * g.point;
     DrawGrid(painter, content, g, top);
-    top += g.headHeight + kChannelCount * g.rowHeight + 18 * g.point;
+    top += g.headHeight + kChannelCount * g.rowHeight + kSettingsGap * g.point;
 
     painter.setPen(kText);
     painter.setFont(g.sectionFont);
