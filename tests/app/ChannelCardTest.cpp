@@ -100,7 +100,7 @@ void VerifyCard(const QString& path, const RadioImage& image, const QString& dat
                             : lines.first() == title + date,
              qPrintable(lines.first()));
     // Titles may wrap at their blanks: the header is the lines down to the first row, and each
-    // title's words stand in it in order, on one line or over several.
+    // title's words stand in it, on one line or over several.
     const qsizetype firstRow =
         std::find_if(lines.begin(), lines.end(),
                      [](const QString& line) { return line.startsWith(QStringLiteral("1 ")); }) -
@@ -148,7 +148,6 @@ private:
 void ChannelCardTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    m_dir.setAutoRemove(false);
     for (const char* tool : {"pdftotext", "pdfinfo"}) {
         QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(),
                  "poppler-utils is missing (tools/install-deps.sh)");
