@@ -35,4 +35,8 @@ inline constexpr char kBadFileCrc[] = "Ошибки CRC";
 inline constexpr char kCannotOpenFile[] = "Не удалось открыть файл";
 inline constexpr char kCannotSaveFile[] = "Не удалось сохранить файл";
 
+// The printed channel card; %1 is the date.
+inline constexpr char kCardTitle[] = "Каналы радиостанции ВОРЛЕНД — %1";
+inline constexpr char kCardSettings[] = "Настройки";
+
 } // namespace Texts

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev
     fonts-liberation2 fontconfig
     xvfb xauth xdotool
+    poppler-utils  # pdftotext, pdfinfo: the channel card tests read their PDFs back
     python3
 )
 
