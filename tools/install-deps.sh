@@ -10,6 +10,7 @@ packages=(
     fonts-liberation2 fontconfig
     xvfb xauth xdotool
     python3
+    libreoffice-calc
 )
 
 missing=()
