@@ -109,12 +109,20 @@ std::optional<std::string> CodeText(const std::string& text, char mark)
     return dcs ? std::optional<std::string>(text) : std::nullopt;
 }
 
-// One channel row onto its record. Empty cells keep the field, as an empty grid cell does.
+// A cell as the file holds it: the grid's text, numbers with the file's decimal mark.
+std::string FileCellText(const ChannelRecord& record, int column, char mark)
+{
+    std::string text = CellTextFromRecord(record, column);
+    return column <= kColTxCode ? WithMark(std::move(text), mark) : text;
+}
+
+// One channel row onto its record. An empty cell keeps its field, as an empty grid cell does,
+// and so does a cell that shows what the record already shows.
 void ApplyChannelRow(ChannelRecord& record, const CsvRow& row, char mark, CsvProblems& problems)
 {
     for (int column = kColRxFreq; column <= kColScan; ++column) {
         const std::string text = row.field(column);
-        if (text.empty())
+        if (text.empty() || text == FileCellText(record, column, mark))
             continue;
         const std::string where = " в столбце " + Quote(kColumnTitles[column]);
         if (column == kColRxFreq || column == kColTxFreq) {
@@ -125,17 +133,15 @@ void ApplyChannelRow(ChannelRecord& record, const CsvRow& row, char mark, CsvPro
                 column == kColRxFreq ? record.setRxHz(*hz) : record.setTxHz(*hz);
         } else if (column == kColRxCode || column == kColTxCode) {
             const std::optional<std::string> code = CodeText(text, mark);
-            if (!code || !ApplyCodeText(record, column, *code))
+            if (!code || !ApplyShownText(record, column, *code))
                 problems.add(row.line, "неизвестный код QT/DQT " + Quote(text) + where);
         } else {
             const std::array<std::string_view, 2> choices =
                 column == kColPower   ? std::array<std::string_view, 2>{kPowerHigh, kPowerLow}
                 : column == kColWidth ? std::array<std::string_view, 2>{kWidthWide, kWidthNarrow}
                                       : std::array<std::string_view, 2>{kScanYes, kScanNo};
-            if (text != choices[0] && text != choices[1])
+            if ((text != choices[0] && text != choices[1]) || !ApplyShownText(record, column, text))
                 problems.add(row.line, "неизвестное значение " + Quote(text) + where);
-            else
-                static_cast<void>(ApplyCellText(record, column, text));
         }
     }
 }
@@ -234,10 +240,8 @@ std::string ExportCsv(const RadioImage& image, CsvStyle style)
     AppendRow(out, {kColumnTitles.begin(), kColumnTitles.end()}, separator);
     for (int n = 0; n < kChannelCount; ++n) {
         std::vector<std::string> fields{std::to_string(n + 1)};
-        for (int column = kColRxFreq; column <= kColScan; ++column) {
-            std::string text = CellTextFromRecord(image.channels[n], column);
-            fields.push_back(column <= kColTxCode ? WithMark(std::move(text), mark) : text);
-        }
+        for (int column = kColRxFreq; column <= kColScan; ++column)
+            fields.push_back(FileCellText(image.channels[n], column, mark));
         AppendRow(out, fields, separator);
     }
     out += "\r\n";

@@ -62,6 +62,13 @@ bool IsControl(unsigned char c)
     return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F;
 }
 
+// Lines end with CR LF, LF or a lone CR; true at the character that ends one.
+bool EndsLine(std::string_view text, std::size_t at)
+{
+    return text[at] == '\n' ||
+           (text[at] == '\r' && (at + 1 == text.size() || text[at + 1] != '\n'));
+}
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -128,7 +135,7 @@ std::optional<std::string> DecodeCsvText(std::string_view bytes, CsvProblems& pr
                 problems.add(line, "недопустимый символ в файле");
             text += EncodeUtf8(c);
         }
-        if (byte == '\n')
+        if (EndsLine(bytes, at))
             ++line;
         at += length;
     }
@@ -169,7 +176,7 @@ CsvTable SplitCsv(std::string_view text, CsvProblems& problems)
                 inQuotes = false;
                 afterQuote = true;
             } else {
-                line += c == '\n' ? 1 : 0;
+                line += EndsLine(text, i) ? 1 : 0;
                 field += c;
             }
         } else if (c == table.separator) {
@@ -242,15 +249,6 @@ std::optional<std::uint32_t> ExactHertz(std::string_view text, char mark)
     return static_cast<std::uint32_t>(hz);
 }
 
-bool ApplyCodeText(ChannelRecord& record, int column, std::string_view text)
-{
-    const std::optional<std::string> kept = ApplyCellText(record, column, text);
-    if (!kept || *kept != text)
-        return false;
-    const ToneCode code = column == kColRxCode ? record.rxTone() : record.txTone();
-    return text == kNoToneText || FormatToneCode(code) != kNoToneText;
-}
-
 std::string Quote(std::string_view text)
 {
     return "«" + std::string(text) + "»";
@@ -272,4 +270,17 @@ bool HasFields(const CsvRow& row, std::size_t count, CsvProblems& problems)
     problems.add(row.line, "ожидалось полей: " + std::to_string(count) +
                                ", в строке: " + std::to_string(row.usedCount()));
     return false;
+}
+
+bool ApplyShownText(ChannelRecord& record, int column, std::string_view text)
+{
+    if (CellTextFromRecord(record, column) == text)
+        return true;
+    const std::optional<std::string> kept = ApplyCellText(record, column, text);
+    if (!kept || *kept != text)
+        return false;
+    if (column != kColRxCode && column != kColTxCode)
+        return true;
+    const ToneCode code = column == kColRxCode ? record.rxTone() : record.txTone();
+    return text == kNoToneText || FormatToneCode(code) != kNoToneText;
 }

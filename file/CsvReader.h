@@ -65,10 +65,12 @@ struct CsvTable
 // digits with at most one decimal mark and nothing else.
 [[nodiscard]] std::optional<std::string> HeldNumberText(std::string_view text, char mark);
 
-// Stores a code text ("Нет", "88,5", "023N") in column kColRxCode or kColTxCode as the grid
-// does. False when ParseToneCode rejects the text, or when the code it gives would show as
-// "Нет" (a tone whose tenths end in 0xFF): a file must not lose a tone silently.
-[[nodiscard]] bool ApplyCodeText(ChannelRecord& record, int column, std::string_view text);
+// Stores the text of a code, power, width or scan cell (kColRxCode..kColScan; codes as "Нет",
+// "88,5", "023N") as the grid does: a text the record already shows changes nothing, so a byte
+// such as a power of 0x01 survives. False when ParseToneCode rejects a code, or when the code it
+// gives would show as "Нет" (a tone whose tenths end in 0xFF): a file must not lose a tone
+// silently.
+[[nodiscard]] bool ApplyShownText(ChannelRecord& record, int column, std::string_view text);
 
 // «text», the way messages name a value.
 [[nodiscard]] std::string Quote(std::string_view text);

@@ -163,9 +163,9 @@ private:
             fail("неизвестный режим тона " + Quote(mode));
             return;
         }
-        if (rx && !ApplyCodeText(record, kColRxCode, *rx))
+        if (rx && !ApplyShownText(record, kColRxCode, *rx))
             fail("код " + Quote(*rx) + " не подходит для радиостанции");
-        if (tx && !ApplyCodeText(record, kColTxCode, *tx))
+        if (tx && !ApplyShownText(record, kColTxCode, *tx))
             fail("код " + Quote(*tx) + " не подходит для радиостанции");
     }
 
@@ -176,7 +176,7 @@ private:
         if (it == texts.end())
             fail("неизвестное значение " + Quote(m_row[name]) + " в столбце " + Quote(name));
         else
-            static_cast<void>(ApplyCellText(record, column, it->second));
+            static_cast<void>(ApplyShownText(record, column, it->second));
     }
 
     // "High"/"Low" and their first letters, or watts: the highest figure of the file is high.
@@ -194,7 +194,7 @@ private:
             fail("неизвестная мощность " + Quote(text));
             return;
         }
-        static_cast<void>(ApplyCellText(record, kColPower, low ? kPowerLow : kPowerHigh));
+        static_cast<void>(ApplyShownText(record, kColPower, low ? kPowerLow : kPowerHigh));
     }
 
     const GenericRow& m_row;
