@@ -105,6 +105,7 @@ std::optional<std::string> CodeText(const std::string& text, char mark)
     if (std::optional<std::string> tone = HeldNumberText(text, mark))
         return tone;
     const bool dcs = text.size() >= 2 && (text.back() == 'N' || text.back() == 'I') &&
+                     // With no decimal mark to accept, digits only.
                      HeldNumberText(std::string_view(text).substr(0, text.size() - 1), '\0');
     return dcs ? std::optional<std::string>(text) : std::nullopt;
 }
