@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool
     poppler-utils  # pdftotext, pdfinfo: the channel card tests read their PDFs back
     python3
+    libreoffice-calc
 )
 
 missing=()

@@ -2,6 +2,7 @@
 // texts, into <out>/<target>/: fuzz_make_seeds <out>
 
 #include "file/Crc16.h"
+#include "file/CsvFile.h"
 #include "file/KtFile.h"
 #include "link/RadioProtocol.h"
 #include "model/CellText.h"
@@ -129,6 +130,24 @@ void KtSeeds(const fs::path& root)
     header[418] = crc[0];
     header[419] = crc[1];
     seeds.Add("settings-header.kt", header);
+}
+
+void CsvSeeds(const fs::path& root)
+{
+    CSeedFolder seeds(root, "csv_file");
+    const auto add = [&](const std::string& name, const std::string& text) {
+        seeds.Add(name, Bytes(text.begin(), text.end()));
+    };
+    std::mt19937 random(20261209);
+    add("default-semicolon.csv", ExportCsv(DefaultImage(), CsvStyle::Semicolon));
+    add("random-comma.csv", ExportCsv(RandomImage(random), CsvStyle::Comma));
+    add("generic.csv",
+        "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+        "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power\n"
+        "1,\"A, \"\"B\"\"\",146.52,+,0.6,Tone,88.5,88.5,023,NN,023,Tone->Tone,FM,5,,5.0W\n"
+        "2,B,145.6,split,145.0,DTCS,88.5,88.5,754,NR,023,Tone->Tone,NFM,5,S,1.0W\n"
+        "3,C,433.5,,0,Cross,67.0,71.9,047,RN,131,Tone->DTCS,FM,5,P,Low\n");
+    add("cp1251.csv", "\xB9 \xEA\xE0\xED\xE0\xEB\xE0;\xD7\xE0\xF1\xF2\xEE\xF2\xE0 RX\n");
 }
 
 void ToneSeeds(const fs::path& root)
@@ -311,6 +330,7 @@ int main(int argc, char** argv)
     }
     const fs::path root = argv[1];
     KtSeeds(root);
+    CsvSeeds(root);
     ToneSeeds(root);
     FrequencySeeds(root);
     ProtocolSeeds(root);
