@@ -71,6 +71,11 @@ CMainDlg::CMainDlg(std::unique_ptr<IUserPrompts> prompts)
                    [this](TNotifyUI&) { ShowAbout(); });
     AddNotifyEntry(QStringLiteral("itemselect"), QStringLiteral("cboCOM"),
                    [this](TNotifyUI& msg) { OnPortSelected(static_cast<int>(msg.wParam)); });
+    // Each choice in a settings combo is an undo step.
+    for (const SettingsField& field : SettingsFields()) {
+        AddNotifyEntry(QStringLiteral("itemselect"), QString::fromLatin1(field.comboName),
+                       [this](TNotifyUI&) { RecordChange(Texts::kStepSettings); });
+    }
 }
 
 CMainDlg::~CMainDlg()
@@ -137,6 +142,12 @@ void CMainDlg::InitWindow()
         m_channelList->Add(std::make_unique<CListChannelElement>());
     InstallColumnEditors();
     FillDefaultTexts();
+    // The defaults are where undo stops.
+    m_lastState = CaptureState();
+    connect(m_channelList, &CChannelList::EditCommitted, this,
+            [this] { RecordChange(Texts::kStepEdit); });
+    connect(m_channelList, &CChannelList::ContextMenuRequested, this,
+            [this](const QPoint& globalPos) { ShowGridMenu(globalPos); });
     FillPortList();
     SetTimer(TIMER_CLOCK, 1000);
 }
