@@ -68,12 +68,13 @@ void CMainDlg::RecordChange(const char* text)
 
 void CMainDlg::PushStep(const char* text, const GridState& before)
 {
-    GridState after = CaptureState();
+    // `before` may be m_lastState itself.
+    const GridState after = CaptureState();
+    if (after != before) {
+        m_undo.push(new CSnapshotCommand(Utf8(text), before, after,
+                                         [this](const GridState& state) { ApplyState(state); }));
+    }
     m_lastState = after;
-    if (after == before)
-        return;
-    m_undo.push(new CSnapshotCommand(Utf8(text), before, std::move(after),
-                                     [this](const GridState& state) { ApplyState(state); }));
 }
 
 void CMainDlg::Undo()
