@@ -22,6 +22,32 @@ QString Utf8(const char* text)
 // A long list of refused cells shows this many and counts the rest.
 constexpr std::size_t kRefusedShown = 20;
 
+bool IsInGrid(const CChannelList* grid, const QWidget* widget)
+{
+    return widget != nullptr && (widget == grid || grid->isAncestorOf(widget));
+}
+
+// The open editor hands the focus back as it commits; a command run from the grid leaves the
+// keyboard in the grid, for the next key.
+class CGridFocusKeeper
+{
+public:
+    explicit CGridFocusKeeper(CChannelList* grid)
+        : m_grid(grid), m_had(IsInGrid(grid, QApplication::focusWidget()))
+    {}
+    ~CGridFocusKeeper()
+    {
+        if (m_had && !IsInGrid(m_grid, QApplication::focusWidget()))
+            m_grid->GetBody()->setFocus(Qt::OtherFocusReason);
+    }
+    CGridFocusKeeper(const CGridFocusKeeper&) = delete;
+    CGridFocusKeeper& operator=(const CGridFocusKeeper&) = delete;
+
+private:
+    CChannelList* m_grid;
+    bool m_had;
+};
+
 } // namespace
 
 GridState CMainDlg::CaptureState() const
@@ -81,6 +107,7 @@ void CMainDlg::Undo()
 {
     if (m_channelList == nullptr || m_progress != nullptr)
         return;
+    const CGridFocusKeeper focus(m_channelList);
     m_channelList->CommitOpenEditor();
     m_undo.undo();
 }
@@ -89,6 +116,7 @@ void CMainDlg::Redo()
 {
     if (m_channelList == nullptr || m_progress != nullptr)
         return;
+    const CGridFocusKeeper focus(m_channelList);
     m_channelList->CommitOpenEditor();
     m_undo.redo();
 }
@@ -97,6 +125,7 @@ void CMainDlg::CopyRows()
 {
     if (m_channelList == nullptr)
         return;
+    const CGridFocusKeeper focus(m_channelList);
     // What the grid shows, an edit under way included.
     m_channelList->CommitOpenEditor();
     const std::vector<int> rows = m_channelList->GetSelectedRows();
@@ -108,6 +137,7 @@ void CMainDlg::CutRows()
 {
     if (m_channelList == nullptr)
         return;
+    const CGridFocusKeeper focus(m_channelList);
     CopyRows();
     const std::vector<int> rows = m_channelList->GetSelectedRows();
     RecordStep(Texts::kStepCut, [&] { m_channelList->BlankRows(rows); });
@@ -117,6 +147,7 @@ void CMainDlg::PasteRows()
 {
     if (m_channelList == nullptr)
         return;
+    const CGridFocusKeeper focus(m_channelList);
     m_channelList->CommitOpenEditor();
     const QString text = QApplication::clipboard()->text();
     if (text.isEmpty())
@@ -195,8 +226,7 @@ bool CMainDlg::HandleEditKey(const QKeyEvent& key)
         Redo();
         return true;
     }
-    const QWidget* focus = QApplication::focusWidget();
-    if (m_channelList == nullptr || (focus != m_channelList && !m_channelList->isAncestorOf(focus)))
+    if (m_channelList == nullptr || !IsInGrid(m_channelList, QApplication::focusWidget()))
         return false;
     if (ctrl && code == Qt::Key_C) {
         CopyRows();
