@@ -165,11 +165,9 @@ void CMainDlg::InstallColumnEditors()
             editor->AddItem(QString::fromStdString(text));
         m_channelList->SetColumnEditor(column, editor);
     }
-    const char* const choices[3][2] = {
-        {kPowerHigh, kPowerLow}, {kWidthWide, kWidthNarrow}, {kScanNo, kScanYes}};
     for (int i = 0; i < 3; ++i) {
         auto* editor = new CComboUI;
-        for (const char* text : choices[i])
+        for (const char* text : kChoiceTexts[i])
             editor->AddItem(Utf8(text));
         m_channelList->SetColumnEditor(kColPower + i, editor);
     }

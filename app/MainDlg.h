@@ -175,6 +175,8 @@ private:
     // A change that has just been made (a commit, a settings choice) as one step.
     void RecordChange(const char* text);
     void PushStep(const char* text, const GridState& before);
+    // Undo (false) or redo (true), the open edit committed first.
+    void StepHistory(bool forward);
 
     std::unique_ptr<IUserPrompts> m_prompts;
     CUiThreadCall m_uiCalls;

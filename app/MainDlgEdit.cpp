@@ -8,6 +8,7 @@
 // Qt
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QStringList>
@@ -105,20 +106,24 @@ void CMainDlg::PushStep(const char* text, const GridState& before)
 
 void CMainDlg::Undo()
 {
-    if (m_channelList == nullptr || m_progress != nullptr)
-        return;
-    const CGridFocusKeeper focus(m_channelList);
-    m_channelList->CommitOpenEditor();
-    m_undo.undo();
+    StepHistory(false);
 }
 
 void CMainDlg::Redo()
+{
+    StepHistory(true);
+}
+
+void CMainDlg::StepHistory(bool forward)
 {
     if (m_channelList == nullptr || m_progress != nullptr)
         return;
     const CGridFocusKeeper focus(m_channelList);
     m_channelList->CommitOpenEditor();
-    m_undo.redo();
+    if (forward)
+        m_undo.redo();
+    else
+        m_undo.undo();
 }
 
 void CMainDlg::CopyRows()
@@ -252,6 +257,12 @@ bool CMainDlg::HandleEditKey(const QKeyEvent& key)
 
 bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
 {
+    // The menu keys reach HandleEditKey as keys; the context menu events some window systems
+    // also make of them would open a typing box's own edit menu over the grid's.
+    if (event->type() == QEvent::ContextMenu && m_channelList != nullptr &&
+        static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse &&
+        IsInGrid(m_channelList, qobject_cast<QWidget*>(watched)))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         // Delivered to the focus widget first, then to its parents: look at it once.
         auto* target = qobject_cast<QWidget*>(watched);

@@ -78,9 +78,7 @@ std::optional<QString> PastedCellText(int column, const QString& text)
     case kColPower:
     case kColWidth:
     case kColScan: {
-        static const char* const choices[3][2] = {
-            {kPowerHigh, kPowerLow}, {kWidthWide, kWidthNarrow}, {kScanNo, kScanYes}};
-        for (const char* choice : choices[column - kColPower]) {
+        for (const char* choice : kChoiceTexts[column - kColPower]) {
             if (utf8 == choice)
                 return text;
         }
