@@ -71,6 +71,11 @@ CMainDlg::CMainDlg(std::unique_ptr<IUserPrompts> prompts)
                    [this](TNotifyUI&) { ShowAbout(); });
     AddNotifyEntry(QStringLiteral("itemselect"), QStringLiteral("cboCOM"),
                    [this](TNotifyUI& msg) { OnPortSelected(static_cast<int>(msg.wParam)); });
+    // Each choice in a settings combo is an undo step.
+    for (const SettingsField& field : SettingsFields()) {
+        AddNotifyEntry(QStringLiteral("itemselect"), QString::fromLatin1(field.comboName),
+                       [this](TNotifyUI&) { RecordChange(Texts::kStepSettings); });
+    }
 }
 
 CMainDlg::~CMainDlg()
@@ -137,6 +142,12 @@ void CMainDlg::InitWindow()
         m_channelList->Add(std::make_unique<CListChannelElement>());
     InstallColumnEditors();
     FillDefaultTexts();
+    // The defaults are where undo stops.
+    m_lastState = CaptureState();
+    connect(m_channelList, &CChannelList::EditCommitted, this,
+            [this] { RecordChange(Texts::kStepEdit); });
+    connect(m_channelList, &CChannelList::ContextMenuRequested, this,
+            [this](const QPoint& globalPos) { ShowGridMenu(globalPos); });
     FillPortList();
     SetTimer(TIMER_CLOCK, 1000);
 }
@@ -154,11 +165,9 @@ void CMainDlg::InstallColumnEditors()
             editor->AddItem(QString::fromStdString(text));
         m_channelList->SetColumnEditor(column, editor);
     }
-    const char* const choices[3][2] = {
-        {kPowerHigh, kPowerLow}, {kWidthWide, kWidthNarrow}, {kScanNo, kScanYes}};
     for (int i = 0; i < 3; ++i) {
         auto* editor = new CComboUI;
-        for (const char* text : choices[i])
+        for (const char* text : kChoiceTexts[i])
             editor->AddItem(Utf8(text));
         m_channelList->SetColumnEditor(kColPower + i, editor);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SnapshotCommand.h"
 #include "UiThreadCall.h"
 #include "UserPrompts.h"
 #include "link/CommPort.h"
@@ -7,9 +8,16 @@
 #include "link/RadioProtocol.h"
 #include "toolkit/WindowImplBase.h"
 
+// Qt
+#include <QUndoStack>
+
 // std
 #include <atomic>
+#include <functional>
 #include <memory>
+
+class QKeyEvent;
+class QMenu;
 
 class CChannelList;
 class CPortListMirror;
@@ -61,6 +69,31 @@ public:
     // A serial port came or went (udev on Linux, WM_DEVICECHANGE on Windows).
     void PortDeviceChanged(bool arrival, const std::string& name);
 
+    // Undo and redo of the grid and the settings combos (Ctrl+Z; Ctrl+Y, Ctrl+Shift+Z). An edit
+    // still open is committed first, so it is the step undone, never one put back later.
+    void Undo();
+    void Redo();
+    // The grid's selected rows to and from the clipboard as tab-separated text (Ctrl+C, Ctrl+X,
+    // Ctrl+V). A paste is one undo step; the cells it cannot take are listed in a box.
+    void CopyRows();
+    void CutRows();
+    void PasteRows();
+    [[nodiscard]] QUndoStack& GetUndoStack() { return m_undo; }
+
+    // Entries of the grid's menu that other parts of the program provide; one left unset is
+    // shown disabled.
+    struct GridMenuHooks
+    {
+        std::function<void()> exportCsv;
+        std::function<void()> importCsv;
+        std::function<void()> print;
+    };
+    void SetGridMenuHooks(GridMenuHooks hooks) { m_menuHooks = std::move(hooks); }
+    // The grid's menu as things stand: undo, redo, copy, cut, paste, then the hooks' entries.
+    [[nodiscard]] std::unique_ptr<QMenu> CreateGridMenu();
+    // Opens it at a screen point (a right click on a row, the Menu key, Shift+F10).
+    void ShowGridMenu(const QPoint& globalPos);
+
     // Settings combos from/into a settings frame (offsets from the frame's first byte).
     void ShowSettings(const std::uint8_t* frame);
     void CollectSettings(std::uint8_t* frame);
@@ -93,6 +126,7 @@ protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
     bool OnKeyDown(int key) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void OnNcActivate(bool active) override;
     qintptr HandleCustomMessage(unsigned msg, quintptr wParam, qintptr lParam,
                                 bool& handled) override;
@@ -132,6 +166,18 @@ private:
     void OnPortSelected(int index);
     void Message(IUserPrompts::Icon icon, const QString& text);
 
+    // The undo keys anywhere in the window, the clipboard and menu keys in the grid.
+    bool HandleEditKey(const QKeyEvent& key);
+    [[nodiscard]] GridState CaptureState() const;
+    void ApplyState(const GridState& state);
+    // Makes a change of many cells one undo step called `text`.
+    void RecordStep(const char* text, const std::function<void()>& change);
+    // A change that has just been made (a commit, a settings choice) as one step.
+    void RecordChange(const char* text);
+    void PushStep(const char* text, const GridState& before);
+    // Undo (false) or redo (true), the open edit committed first.
+    void StepHistory(bool forward);
+
     std::unique_ptr<IUserPrompts> m_prompts;
     CUiThreadCall m_uiCalls;
     CEngineHost m_engineHost{*this};
@@ -152,6 +198,14 @@ private:
     DuiLib::CLabelUI* m_title = nullptr;
     DuiLib::CLabelUI* m_labPort = nullptr;
     DuiLib::CLabelUI* m_labTime = nullptr;
+
+    QUndoStack m_undo;
+    // The state after the last step, the "before" of the next single change.
+    GridState m_lastState;
+    // > 0 while a step of many changes runs or a step is put back: single changes are not
+    // steps of their own then.
+    int m_recordHold = 0;
+    GridMenuHooks m_menuHooks;
 
     // The progress dialog of the operation under way; lives on RunOperation's stack.
     vorlend::CProgressDlg* m_progress = nullptr;

@@ -37,11 +37,13 @@ void CMainDlg::OpenDataFile()
     case DataFileRead::Status::Ok:
         break;
     }
-    for (int row = 0; row < kChannelCount; ++row) {
-        if (CListChannelElement* element = m_channelList->GetItemAt(row))
-            element->SetChannelRecord(file.image.channels[row]);
-    }
-    ShowSettings(file.image.settings.bytes.data());
+    RecordStep(Texts::kStepOpen, [&] {
+        for (int row = 0; row < kChannelCount; ++row) {
+            if (CListChannelElement* element = m_channelList->GetItemAt(row))
+                element->SetChannelRecord(file.image.channels[row]);
+        }
+        ShowSettings(file.image.settings.bytes.data());
+    });
 }
 
 void CMainDlg::SaveDataFile()

@@ -48,7 +48,12 @@ private:
 
 void CMainDlg::StartRead()
 {
-    RunOperation(true);
+    if (m_progress != nullptr || m_channelList == nullptr)
+        return;
+    // An edit under way is a step of its own, before the read's.
+    m_channelList->CommitOpenEditor();
+    // However far it got, the read is one step, undone here only: the radio keeps its data.
+    RecordStep(Texts::kStepRead, [this] { RunOperation(true); });
 }
 
 void CMainDlg::StartWrite()

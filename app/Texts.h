@@ -39,4 +39,27 @@ inline constexpr char kCannotSaveFile[] = "Не удалось сохранит�
 inline constexpr char kCardTitle[] = "Каналы радиостанции ВОРЛЕНД — %1";
 inline constexpr char kCardSettings[] = "Настройки";
 
+// The grid's menu and its undo steps (what "Отменить: ..." names).
+inline constexpr char kMenuUndo[] = "Отменить";
+inline constexpr char kMenuRedo[] = "Повторить";
+inline constexpr char kMenuCopy[] = "Копировать";
+inline constexpr char kMenuCut[] = "Вырезать";
+inline constexpr char kMenuPaste[] = "Вставить";
+inline constexpr char kMenuExportCsv[] = "Экспорт в CSV...";
+inline constexpr char kMenuImportCsv[] = "Импорт из CSV...";
+inline constexpr char kMenuPrint[] = "Печать...";
+inline constexpr char kStepEdit[] = "правка ячейки";
+inline constexpr char kStepSettings[] = "выбор настройки";
+inline constexpr char kStepPaste[] = "вставка";
+inline constexpr char kStepCut[] = "вырезание";
+inline constexpr char kStepOpen[] = "открытие файла";
+inline constexpr char kStepRead[] = "чтение из трансивера";
+// A paste some of whose cells were not taken; each of them follows on a line of its own.
+inline constexpr char kPasteRefused[] =
+    "Эти значения не подходят для своих столбцов и не вставлены:";
+// One refused cell: channel number, column caption, the pasted text.
+inline constexpr char kPasteRefusedCell[] = "канал %1, «%2»: %3";
+// After the first lines of a long list: how many more there are.
+inline constexpr char kPasteRefusedMore[] = "и ещё %1";
+
 } // namespace Texts

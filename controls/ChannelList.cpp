@@ -90,6 +90,10 @@ CChannelList::CChannelList(QWidget* parent)
     // hears of it.
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
+                m_picked.clear();
+                if (current.isValid())
+                    m_picked.insert(current.row());
+                m_pickAnchor = current.row();
                 EnsureVisible(current.row());
                 m_view->viewport()->update();
                 if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
@@ -309,6 +313,9 @@ QWidget* CChannelList::GetColumnEditor(int column) const
 
 bool CChannelList::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ContextMenu &&
+        OnContextMenu(watched, static_cast<QContextMenuEvent*>(event)))
+        return true;
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
@@ -348,11 +355,11 @@ QString CChannelList::EditorText(const QWidget* editor)
     return {};
 }
 
-void CChannelList::OnRowButtonDown(int row, const QPoint& bodyPoint)
+void CChannelList::OnRowButtonDown(int row, const QPoint& bodyPoint,
+                                   Qt::KeyboardModifiers modifiers)
 {
     m_openClock.start();
     m_openPoint = GetBody()->mapToGlobal(bodyPoint);
-    SelectItem(row);
     int column = -1;
     for (int c = 0; c < GetColumnCount(); ++c) {
         if (GetCellRect(row, c).contains(bodyPoint)) {
@@ -360,8 +367,54 @@ void CChannelList::OnRowButtonDown(int row, const QPoint& bodyPoint)
             break;
         }
     }
+    // Shift and Ctrl on a row's number pick rows for the clipboard; any other press picks the
+    // pressed row alone.
+    std::set<int> picked{row};
+    int anchor = row;
+    if (column == kColNumber && (modifiers & Qt::ShiftModifier) && m_pickAnchor >= 0) {
+        anchor = m_pickAnchor;
+        picked.clear();
+        for (int r = std::min(anchor, row); r <= std::max(anchor, row); ++r)
+            picked.insert(r);
+    } else if (column == kColNumber && (modifiers & Qt::ControlModifier)) {
+        picked = m_picked;
+        if (!picked.erase(row))
+            picked.insert(row);
+    }
+    SelectItem(row);
     if (column >= 0)
         OpenCell(row, column);
+    m_picked = std::move(picked);
+    m_pickAnchor = anchor;
+    m_view->viewport()->update();
+}
+
+void CChannelList::OnRowRightButtonDown(int row)
+{
+    const std::set<int> picked = m_picked;
+    const int anchor = m_pickAnchor;
+    SelectItem(row);
+    // A right click inside a picked group keeps it, for the menu to act on.
+    if (picked.count(row) != 0) {
+        m_picked = picked;
+        m_pickAnchor = anchor;
+    }
+    m_view->viewport()->update();
+}
+
+bool CChannelList::OnContextMenu(QObject* watched, QContextMenuEvent* event)
+{
+    // The keys that open the menu reach the window as keys; the events they may also raise are
+    // not a second request.
+    if (event->reason() != QContextMenuEvent::Mouse)
+        return true;
+    // The typing editors give the right button their own use (it opens the typing box or the
+    // list), so no menu appears over them; their typing boxes keep their own edit menu.
+    if (qobject_cast<CFreqEditUI*>(watched) != nullptr ||
+        qobject_cast<CComboEditUI*>(watched) != nullptr)
+        return true;
+    Q_EMIT ContextMenuRequested(event->globalPos());
+    return true;
 }
 
 void CChannelList::OpenCell(int row, int column)
@@ -483,18 +536,18 @@ bool CChannelList::OnEditorNotify(TNotifyUI& msg)
             manager->KillFocus();
     }
     editor->hide();
-    Commit(text);
+    CommitCell(m_editRow, m_editColumn, text);
     --m_committing;
+    Q_EMIT EditCommitted();
     return true;
 }
 
-void CChannelList::Commit(const QString& text)
+void CChannelList::CommitCell(int rowIndex, int column, const QString& text)
 {
-    CListChannelElement* row = GetItemAt(m_editRow);
+    CListChannelElement* row = GetItemAt(rowIndex);
     if (row == nullptr)
         return;
     const bool inUse = !row->GetText(kColRxFreq).isEmpty();
-    const int column = m_editColumn;
     if (column == kColRxFreq) {
         if (text.isEmpty()) {
             // Emptying the receive frequency takes the channel out of use on screen; the record
@@ -521,7 +574,7 @@ void CChannelList::Commit(const QString& text)
     } else if (column >= kColRxCode && column <= kColScan) {
         row->SetCellText(column, text.isEmpty() ? NewChannelText(column) : text);
     }
-    RowChanged(m_editRow);
+    RowChanged(rowIndex);
 }
 
 void CChannelList::resizeEvent(QResizeEvent* event)

@@ -10,6 +10,7 @@
 // std
 #include <array>
 #include <memory>
+#include <set>
 #include <vector>
 
 class QHeaderView;
@@ -74,6 +75,10 @@ public:
     void CommitOpenEditor();
     // Opens the editor of a cell as a click on it would (nothing for a cell without an editor).
     void OpenCell(int row, int column);
+    // A typed or pasted text T ending the edit of a cell: the commit rules of the grid (an
+    // emptied receive frequency takes the channel out of use, a first one fills in a new
+    // channel, other columns of an unused channel stay as they are).
+    void CommitCell(int row, int column, const QString& text);
     // Brings the keyboard into the grid: the last opened cell, or the selected row's (else the
     // first row's) receive frequency before any was opened.
     void FocusCell();
@@ -92,6 +97,40 @@ public:
     // Called by a row whose texts or record changed.
     void RowChanged(int index);
 
+    // Rows picked for the clipboard: a click on a row's number picks that row alone, Shift+click
+    // the rows from the last picked one to it, Ctrl+click adds or drops one. Any other change of
+    // the selected row picks it alone. In order; empty before any row is selected.
+    [[nodiscard]] std::vector<int> GetSelectedRows() const;
+    [[nodiscard]] bool IsRowSelected(int row) const;
+    void SelectRows(int first, int last);
+
+    // The clipboard form of rows: one line per row, the texts of the seven data columns as the
+    // grid shows them, separated by tabs (what a spreadsheet pastes as cells).
+    [[nodiscard]] QString RowsText(const std::vector<int>& rows) const;
+    // A cell of a paste that its column does not accept; the cell stays as it was.
+    struct RefusedCell
+    {
+        int row;
+        int column;
+        QString text;
+    };
+    // Pastes tab-separated lines: into the selected rows when there are several (lines repeat
+    // when there are fewer), else from the selected row down; line cells go to columns 1 to 7 in
+    // order and commit as typed texts would. Bytes beyond the seven fields stay with each row.
+    std::vector<RefusedCell> PasteText(const QString& text);
+    // Takes the rows out of use as emptying their receive frequency does.
+    void BlankRows(const std::vector<int>& rows);
+    // The header caption of a column.
+    [[nodiscard]] QString GetColumnCaption(int column) const;
+
+Q_SIGNALS:
+    // An editor's text was committed into its cell (whether or not it changed anything).
+    void EditCommitted();
+    // A right click on a row, or on a cell editor that gives the right button no use of its
+    // own, asks for the grid's menu at this screen point.
+    void ContextMenuRequested(const QPoint& globalPos);
+
+public:
     // Painting parameters of the rows (read by the body).
     struct ItemStyle
     {
@@ -119,7 +158,11 @@ private:
     friend class CChannelListView;
 
     // The body reports a left press over a row.
-    void OnRowButtonDown(int row, const QPoint& bodyPoint);
+    void OnRowButtonDown(int row, const QPoint& bodyPoint, Qt::KeyboardModifiers modifiers);
+    // The body reports a right press over a row: it is selected, a picked group kept.
+    void OnRowRightButtonDown(int row);
+    // A context menu event from the body or an editor; true when it is used up here.
+    bool OnContextMenu(QObject* watched, QContextMenuEvent* event);
     // Arrow keys on an editor whose typing window is closed: the next cell with an editor in that
     // direction, committing this one first. False when the key is not a move.
     bool MoveFromEditor(const QWidget* editor, int key);
@@ -130,7 +173,6 @@ private:
     void PlaceEditorAt(QWidget* editor, int row, int column);
     [[nodiscard]] static bool IsComboEditor(const QWidget* editor);
     [[nodiscard]] static QString EditorText(const QWidget* editor);
-    void Commit(const QString& text);
     // Hooks installed editors to the window's notifications once the grid is in a window.
     void HookEditors();
     void LayoutGeometry();
@@ -149,6 +191,8 @@ private:
     QElapsedTimer m_openClock;
     QPoint m_openPoint;
     std::array<bool, kMaxColumns> m_hooked{};
+    std::set<int> m_picked; // rows picked for the clipboard
+    int m_pickAnchor = -1;  // where a Shift+click range starts
     QMargins m_inset;
     ItemStyle m_itemStyle;
 };

@@ -3,6 +3,7 @@
 #include "ChannelList.h"
 
 // Qt
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -46,9 +47,17 @@ void CChannelListView::mousePressEvent(QMouseEvent* event)
     if (row < 0)
         return;
     if (event->button() == Qt::LeftButton)
-        m_list->OnRowButtonDown(row, event->position().toPoint());
+        m_list->OnRowButtonDown(row, event->position().toPoint(), event->modifiers());
     else if (event->button() == Qt::RightButton)
-        m_list->SelectItem(row);
+        m_list->OnRowRightButtonDown(row);
+}
+
+void CChannelListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Only over a row: below the last one there is nothing for the menu to act on.
+    if (event->reason() == QContextMenuEvent::Mouse && rowAt(event->pos().y()) < 0)
+        return;
+    m_list->OnContextMenu(this, event);
 }
 
 void CChannelListView::mouseDoubleClickEvent(QMouseEvent* event)
@@ -103,7 +112,6 @@ void CChannelListView::paintEvent(QPaintEvent* event)
     const QRect area = event->rect();
     const int columns = std::min(m_list->GetColumnCount(), model()->columnCount());
     const int rows = model()->rowCount();
-    const int selected = m_list->GetCurSel();
     const int bodyWidth = viewport()->width();
     painter.setFont(m_list->GetItemFont());
     // The body shows the grid's background (white unless the layout gives a colour).
@@ -125,7 +133,7 @@ void CChannelListView::paintEvent(QPaintEvent* event)
             if (Shows(style.hotTextColor))
                 text = style.hotTextColor;
         }
-        if (row == selected) {
+        if (m_list->IsRowSelected(row)) {
             if (Shows(style.selectedBkColor))
                 bk = style.selectedBkColor;
             if (Shows(style.selectedTextColor))

@@ -42,3 +42,11 @@ void CListChannelElement::SetChannelRecord(const ChannelRecord& record)
     if (m_owner != nullptr)
         m_owner->RowChanged(m_index);
 }
+
+void CListChannelElement::SetState(const State& state)
+{
+    m_record = state.record;
+    m_texts = state.texts;
+    if (m_owner != nullptr)
+        m_owner->RowChanged(m_index);
+}

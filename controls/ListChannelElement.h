@@ -36,6 +36,18 @@ public:
     void SetChannelRecord(const ChannelRecord& record);
     [[nodiscard]] ChannelRecord GetChannelRecord() const { return m_record; }
 
+    // The record with the texts as they stand, which a render of the record alone cannot give
+    // back (an emptied channel keeps its bytes; a typed code keeps its typed text).
+    struct State
+    {
+        ChannelRecord record;
+        std::array<QString, kMaxColumns> texts;
+        bool operator==(const State&) const = default;
+    };
+    [[nodiscard]] State GetState() const { return {m_record, m_texts}; }
+    // Puts a state taken before back as it was; nothing is parsed.
+    void SetState(const State& state);
+
     [[nodiscard]] CChannelList* GetOwner() const { return m_owner; }
     // Row index in the grid's body, -1 while not in a grid.
     [[nodiscard]] int GetIndex() const { return m_index; }

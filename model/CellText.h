@@ -29,6 +29,9 @@ inline constexpr char kWidthNarrow[] = "Узкая (N)";
 inline constexpr char kScanYes[] = "Да";
 inline constexpr char kScanNo[] = "Нет";
 inline constexpr char kNoToneText[] = "Нет";
+// The two texts of each two-choice column (5, 6, 7), in the order their combos list them.
+inline constexpr const char* kChoiceTexts[3][2] = {
+    {kPowerHigh, kPowerLow}, {kWidthWide, kWidthNarrow}, {kScanNo, kScanYes}};
 
 // Text of a data column (1..7) rendered from the record; empty for any other column.
 [[nodiscard]] std::string CellTextFromRecord(const ChannelRecord& record, int column);

@@ -12,6 +12,7 @@
 #include "model/CellText.h"
 #include "model/DecimalSeparator.h"
 #include "model/SettingsMapping.h"
+#include "model/ToneCode.h"
 #include "model/ValueText.h"
 #include "resources/SkinResources.h"
 #include "toolkit/ComboUI.h"
@@ -19,6 +20,7 @@
 #include "tools/simradio/SimRadio.h"
 
 // Qt
+#include <QClipboard>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
@@ -69,6 +71,28 @@ RadioImage RichImage()
     return image;
 }
 
+// An image whose every field the grid's texts give back exactly (power, width and scan 00 or
+// FF), with codes and frequencies that no editor offers as typed: a 4-digit DCS code, a tone of
+// 0.0 Hz, a frequency above 999 MHz.
+RadioImage CanonicalImage(std::uint32_t seed)
+{
+    RadioImage image = RichImage();
+    std::mt19937 random(seed);
+    for (int i = 0; i < kChannelCount; ++i) {
+        ChannelRecord& record = image.channels[i];
+        record.setRxHz(record.rxHz() + 5000u * seed);
+        record.setPower(i % 2 == 0 ? 0xFF : 0x00);
+        record.setWidth(i % 3 == 0 ? 0xFF : 0x00);
+        record.setScan(i % 5 == 0 ? 0x00 : 0xFF);
+        for (std::size_t b = 15; b < 24; ++b)
+            record.bytes[b] = static_cast<std::uint8_t>(random());
+    }
+    image.channels[3].setRxTone(0x2000 + 1234);
+    image.channels[4].setTxTone(0x0000);
+    image.channels[5].setTxHz(1234500000u);
+    return image;
+}
+
 } // namespace
 
 class MainWindowTest : public QObject
@@ -96,15 +120,21 @@ private Q_SLOTS:
     void activationColoursFollowTheWindow();
     void secondCopyRaisesTheFirstAndEnds();
     void messageBoxesWrapOnlyAtSpaces();
+    void undoAndRedoWalkThroughEveryKindOfStep();
+    void copiedRowsPasteBackByteExact();
+    void refusedPastedCellsAreListedAndLeftAlone();
 
 private:
     void CreateWindow();
     [[nodiscard]] QString LastMessage() const;
     [[nodiscard]] RadioImage GridImage() const;
-    void PressKey(int key);
-    void Click(QWidget* base, QPoint point);
+    void PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void Click(QWidget* base, QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void ClickControl(const char* name);
-    void ClickCell(int row, int column);
+    void ClickCell(int row, int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Every row's texts and record bytes and the settings choices, one line each.
+    [[nodiscard]] QStringList GridDump() const;
+    void OpenImage(const RadioImage& image);
 
     std::unique_ptr<CSimRadio> m_radio;
     CFakePrompts::State m_prompts;
@@ -155,23 +185,23 @@ RadioImage MainWindowTest::GridImage() const
     return image;
 }
 
-void MainWindowTest::PressKey(int key)
+void MainWindowTest::PressKey(int key, Qt::KeyboardModifiers modifiers)
 {
     // Keys go where the keyboard focus is, as a person's keys do.
     QWidget* target = QApplication::focusWidget();
     if (target == nullptr || target->window() != m_window)
         target = m_window;
-    QTest::keyClick(target, static_cast<Qt::Key>(key));
+    QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
 }
 
-void MainWindowTest::Click(QWidget* base, QPoint point)
+void MainWindowTest::Click(QWidget* base, QPoint point, Qt::KeyboardModifiers modifiers)
 {
     // To the topmost widget under the point, as the window delivers a person's click.
     const QPoint inWindow = base->mapTo(m_window, point);
     QWidget* target = m_window->childAt(inWindow);
     if (target == nullptr)
         target = m_window;
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(m_window, inWindow));
+    QTest::mouseClick(target, Qt::LeftButton, modifiers, target->mapFrom(m_window, inWindow));
 }
 
 void MainWindowTest::ClickControl(const char* name)
@@ -181,10 +211,46 @@ void MainWindowTest::ClickControl(const char* name)
     Click(control, control->rect().center());
 }
 
-void MainWindowTest::ClickCell(int row, int column)
+void MainWindowTest::ClickCell(int row, int column, Qt::KeyboardModifiers modifiers)
 {
     CChannelList* grid = m_window->GetChannelList();
-    Click(grid->GetBody(), grid->GetCellRect(row, column).center());
+    Click(grid->GetBody(), grid->GetCellRect(row, column).center(), modifiers);
+}
+
+QStringList MainWindowTest::GridDump() const
+{
+    QStringList lines;
+    CChannelList* grid = m_window->GetChannelList();
+    for (int row = 0; row < kChannelCount; ++row) {
+        const CListChannelElement* element = grid->GetItemAt(row);
+        QStringList cells;
+        for (int column = kColRxFreq; column <= kColScan; ++column)
+            cells << element->GetText(column);
+        const auto bytes = element->GetChannelRecord().bytes;
+        cells << QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))
+                     .toHex();
+        lines << cells.join(QLatin1Char('|'));
+    }
+    QStringList settings;
+    for (const SettingsField& field : SettingsFields()) {
+        settings << QString::number(
+            m_window->FindControl<DuiLib::CComboUI>(QString::fromLatin1(field.comboName))
+                ->GetCurSel());
+    }
+    lines << settings.join(QLatin1Char(' '));
+    return lines;
+}
+
+void MainWindowTest::OpenImage(const RadioImage& image)
+{
+    const QString path = m_dir.filePath(QStringLiteral("image.kt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const KtFileBytes bytes = EncodeKtFile(image);
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    file.close();
+    m_prompts.openAnswers << path;
+    m_window->OpenDataFile();
 }
 
 void MainWindowTest::startsWithDefaultsAndFindsTheRadio()
@@ -711,6 +777,197 @@ void MainWindowTest::messageBoxesWrapOnlyAtSpaces()
                      qPrintable(shown.left(lines.position()) + QStringLiteral(" | ")));
         }
     }
+}
+
+// Each kind of step is undone and redone as one: a cell commit (left open when Ctrl+Z comes), a
+// settings choice, an opened file, a paste, a cut and a read from the radio, which Ctrl+Z takes
+// back in the grid alone.
+void MainWindowTest::undoAndRedoWalkThroughEveryKindOfStep()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    auto* cboCOM = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboCOM"));
+    QTRY_VERIFY_WITH_TIMEOUT(cboCOM->GetCurSel() >= 0, 2000);
+    CChannelList* grid = m_window->GetChannelList();
+    QUndoStack& undo = m_window->GetUndoStack();
+    QCOMPARE(undo.count(), 0);
+    std::vector<QStringList> states{GridDump()};
+    std::vector<QString> names;
+    // The step just made has this name and its state follows the one before.
+    auto stepped = [&](const char* name) {
+        states.push_back(GridDump());
+        names.push_back(Utf8(name));
+        return undo.undoText() == names.back() && undo.index() == int(states.size()) - 1;
+    };
+
+    // A commit, and a click on a cell that changes nothing is no step.
+    ClickCell(2, kColTxFreq);
+    // Each key where the focus is: the first opens the typing window.
+    for (const QChar c : QStringLiteral("150"))
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    ClickCell(4, kColPower);
+    ClickCell(5, 0);
+    QVERIFY(stepped(Texts::kStepEdit));
+    QCOMPARE(grid->GetItemAt(2)->GetText(kColTxFreq), QStringLiteral("150,00000"));
+    m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboSQLev"))->SelectItem(7);
+    QVERIFY(stepped(Texts::kStepSettings));
+    OpenImage(CanonicalImage(1));
+    QVERIFY(stepped(Texts::kStepOpen));
+    QGuiApplication::clipboard()->setText(QStringLiteral("145,5\t\t754I\n146\n"));
+    ClickCell(8, 0);
+    PressKey(Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(stepped(Texts::kStepPaste));
+    QCOMPARE(grid->GetItemAt(8)->GetText(kColRxCode), QStringLiteral("754I"));
+    QCOMPARE(grid->GetItemAt(9)->GetText(kColRxFreq), QStringLiteral("146,00000"));
+    ClickCell(10, 0);
+    ClickCell(11, 0, Qt::ShiftModifier);
+    PressKey(Qt::Key_X, Qt::ControlModifier);
+    QVERIFY(stepped(Texts::kStepCut));
+    QCOMPARE(grid->GetItemAt(11)->GetText(kColScan), QString());
+    m_radio->SetImage(CanonicalImage(2));
+    PressKey(Qt::Key_F11);
+    QCOMPARE(LastMessage(), Utf8(Texts::kReadDone));
+    QVERIFY(stepped(Texts::kStepRead));
+    QVERIFY(GridImage().channels == CanonicalImage(2).channels);
+
+    // An edit left open: Ctrl+Z commits it and takes it back, and nothing of it lands later.
+    m_window->activateWindow(); // after the progress dialog
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    ClickCell(0, kColRxFreq);
+    QWidget* editor = grid->GetColumnEditor(kColRxFreq);
+    Click(editor, editor->rect().center());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("147"));
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(editor->isHidden());
+    QCOMPARE(GridDump(), states.back());
+    QCOMPARE(undo.redoText(), Utf8(Texts::kStepEdit));
+    ClickCell(1, kColRxFreq);
+    ClickCell(1, 0);
+    QCOMPARE(GridDump(), states.back());
+
+    // Ctrl+Z after F11 puts the grid back as it was before the read; the radio keeps its data.
+    const RadioImage radio = m_radio->Image();
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(GridDump(), states[states.size() - 2]);
+    QVERIFY(m_radio->Image().channels == radio.channels);
+    // The rest, down to the defaults, and all the way up again with both redo keys.
+    for (std::size_t i = states.size() - 2; i > 0; --i) {
+        QCOMPARE(undo.undoText(), names[i - 1]);
+        PressKey(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(GridDump(), states[i - 1]);
+    }
+    QVERIFY(!undo.canUndo());
+    for (std::size_t i = 1; i < states.size(); ++i) {
+        QCOMPARE(undo.redoText(), names[i - 1]);
+        if (i % 2 == 0)
+            PressKey(Qt::Key_Y, Qt::ControlModifier);
+        else
+            PressKey(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(GridDump(), states[i]);
+    }
+    // Last, the edit that Ctrl+Z committed and took back.
+    QCOMPARE(undo.redoText(), Utf8(Texts::kStepEdit));
+    PressKey(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(grid->GetItemAt(0)->GetText(kColRxFreq), QStringLiteral("147,00000"));
+    QVERIFY(!undo.canRedo());
+    QCOMPARE(m_prompts.messages.size(), std::size_t{1});
+}
+
+// All 16 rows copied out and pasted over other data give back every field byte for byte; bytes
+// 15 to 23 stay with the rows pasted into. A cut leaves the rows empty and their records as
+// they were.
+void MainWindowTest::copiedRowsPasteBackByteExact()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    CChannelList* grid = m_window->GetChannelList();
+    const RadioImage source = CanonicalImage(3);
+    OpenImage(source);
+    const QStringList shown = GridDump();
+    ClickCell(0, 0);
+    ClickCell(15, 0, Qt::ShiftModifier);
+    QCOMPARE(grid->GetSelectedRows().size(), std::size_t{16});
+    PressKey(Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 17); // and the last line's end
+    QCOMPARE(lines[3],
+             shown[3].section(QLatin1Char('|'), 0, 6).replace(QLatin1Char('|'), QLatin1Char('\t')));
+    QCOMPARE(lines[3].section(QLatin1Char('\t'), 2, 2), QStringLiteral("1234N"));
+
+    PressKey(Qt::Key_X, Qt::ControlModifier);
+    for (int row = 0; row < kChannelCount; ++row) {
+        for (int column = kColRxFreq; column <= kColScan; ++column)
+            QCOMPARE(grid->GetItemAt(row)->GetText(column), QString());
+    }
+    QVERIFY(GridImage().channels == source.channels);
+
+    const RadioImage other = CanonicalImage(4);
+    OpenImage(other);
+    ClickCell(0, 0);
+    ClickCell(15, 0, Qt::ShiftModifier);
+    PressKey(Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(m_prompts.messages.empty());
+    for (int row = 0; row < kChannelCount; ++row) {
+        ChannelRecord want = source.channels[row];
+        std::copy(other.channels[row].bytes.begin() + 15, other.channels[row].bytes.end(),
+                  want.bytes.begin() + 15);
+        QCOMPARE(grid->GetItemAt(row)->GetChannelRecord().bytes, want.bytes);
+        QCOMPARE(GridDump()[row].section(QLatin1Char('|'), 0, 6),
+                 shown[row].section(QLatin1Char('|'), 0, 6));
+    }
+}
+
+// Cells a column does not take are refused one by one and listed by channel and column; the
+// rest of the paste applies, as one step.
+void MainWindowTest::refusedPastedCellsAreListedAndLeftAlone()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    CChannelList* grid = m_window->GetChannelList();
+    const QStringList before = GridDump();
+    QGuiApplication::clipboard()->setText(Utf8("433,1\tabc\t023n\t-5\tСредняя\tУзкая (N)\tДа\r\n"
+                                               "1234\t433.5\t5000N\t88,5\tНизкая\t\tнет\r\n"
+                                               "150\r\n"
+                                               "151\r\n"));
+    ClickCell(13, 0);
+    PressKey(Qt::Key_V, Qt::ControlModifier);
+
+    const CListChannelElement* first = grid->GetItemAt(13);
+    QCOMPARE(first->GetText(kColRxFreq), QStringLiteral("433,10000"));
+    QCOMPARE(first->GetText(kColRxCode), QStringLiteral("023N"));
+    QCOMPARE(first->GetText(kColWidth), Utf8(kWidthNarrow));
+    QCOMPARE(first->GetChannelRecord().rxTone(), ToneCode{0x2017});
+    const CListChannelElement* second = grid->GetItemAt(14);
+    QCOMPARE(second->GetText(kColTxCode), QStringLiteral("88,5"));
+    QCOMPARE(second->GetText(kColPower), Utf8(kPowerLow));
+    QCOMPARE(second->GetText(kColWidth), Utf8(kWidthWide)); // empty: the new-channel text
+    QCOMPARE(grid->GetItemAt(15)->GetText(kColRxFreq), QStringLiteral("150,00000"));
+    // The refused cells are as they were, and so is every row the paste did not reach.
+    const QStringList after = GridDump();
+    const int refusedColumns[2][7] = {{0, 1, 0, 1, 1, 0, 0}, {1, 1, 1, 0, 0, 0, 1}};
+    for (int line = 0; line < 2; ++line) {
+        for (int column = kColRxFreq; column <= kColScan; ++column) {
+            if (refusedColumns[line][column - 1] != 0)
+                QCOMPARE(after[13 + line].section(QLatin1Char('|'), column - 1, column - 1),
+                         before[13 + line].section(QLatin1Char('|'), column - 1, column - 1));
+        }
+    }
+    for (int row = 0; row < 13; ++row)
+        QCOMPARE(after[row], before[row]);
+    QCOMPARE(m_prompts.messages.size(), std::size_t{1});
+    QVERIFY(m_prompts.messages.back().icon == IUserPrompts::Icon::Warning);
+    QCOMPARE(m_prompts.messages.back().text,
+             Utf8("Эти значения не подходят для своих столбцов и не вставлены:\n"
+                  "канал 14, «Частота TX»: abc\n"
+                  "канал 14, «Код QT/DQT (TX)»: -5\n"
+                  "канал 14, «Мощность TX»: Средняя\n"
+                  "канал 15, «Частота RX»: 1234\n"
+                  "канал 15, «Частота TX»: 433.5\n"
+                  "канал 15, «Код QT/DQT (RX)»: 5000N\n"
+                  "канал 15, «Сканирование»: нет"));
+    QCOMPARE(m_window->GetUndoStack().count(), 1);
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(GridDump(), before);
 }
 
 #include "MainWindowTest.moc"

@@ -17,10 +17,13 @@
 #include "tools/simradio/SimRadio.h"
 
 // Qt
+#include <QClipboard>
+#include <QMenu>
 #include <QProcess>
 #include <QtTest>
 
 // std
+#include <functional>
 #include <memory>
 
 namespace {
@@ -40,12 +43,18 @@ bool Xdo(const QStringList& arguments)
            xdo.exitCode() == 0;
 }
 
-bool XClick(const QWidget* widget, QPoint point)
+bool XClick(const QWidget* widget, QPoint point, int button = 1)
 {
     const QPoint global = widget->mapToGlobal(point);
     // No --sync: it waits for a pointer motion that never comes when the pointer is there.
     return Xdo({QStringLiteral("mousemove"), QString::number(global.x()),
-                QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
+                QString::number(global.y()), QStringLiteral("click"), QString::number(button)});
+}
+
+// The popup menu that is open, or null.
+QMenu* OpenMenu()
+{
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
 }
 
 // Key names as xdotool takes them: "F12", "Tab", "shift+Tab", "comma", "4".
@@ -79,6 +88,7 @@ private Q_SLOTS:
     void f12AndF11InsideChangedTwoChoiceCell();
     void typingGoesIntoTheFocusedCell();
     void tabGoesRoundTheWindow();
+    void gridMenuOpensOnRightClickAndKeysAndRunsTheClickedEntry();
 
 private:
     [[nodiscard]] QString LastMessage() const;
@@ -268,6 +278,117 @@ void KeysX11Test::tabGoesRoundTheWindow()
     QVERIFY(XKeys({QStringLiteral("shift+Tab")}));
     QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(),
                               m_window->FindControl(QStringLiteral("btnWrite")), 5000);
+}
+
+// The grid's menu as a person uses it: a right click on a row opens it, a click on an entry runs
+// it; Shift+F10 opens it under the keyboard; over a typing editor the right button keeps its own
+// use and no menu appears.
+void KeysX11Test::gridMenuOpensOnRightClickAndKeysAndRunsTheClickedEntry()
+{
+    CChannelList* grid = m_window->GetChannelList();
+    auto rowTexts = [grid](int row) {
+        QStringList texts;
+        for (int column = kColRxFreq; column <= kColScan; ++column)
+            texts << grid->GetItemAt(row)->GetText(column);
+        return texts;
+    };
+    // The menu runs its own event loop: what the test does while it is open runs from a timer
+    // inside that loop. Opens the menu with `open`, lists its entries ("(x)": disabled), clicks
+    // the entry `entry` when it is there and enabled (Escape otherwise) and waits until the
+    // menu has closed.
+    QStringList entries;
+    auto choose = [&](const std::function<bool()>& open, const QString& entry) {
+        entries.clear();
+        bool acted = false;
+        bool found = false;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QMenu* menu = OpenMenu();
+            if (menu == nullptr || menu->actionGeometry(menu->actions().front()).isEmpty())
+                return;
+            poll.stop();
+            QAction* chosen = nullptr;
+            for (QAction* action : menu->actions()) {
+                entries << (action->isSeparator()
+                                ? QStringLiteral("-")
+                                : action->text() + (action->isEnabled() ? "" : " (x)"));
+                if (action->text() == entry && action->isEnabled())
+                    chosen = action;
+            }
+            found = chosen != nullptr;
+            acted = found ? XClick(menu, menu->actionGeometry(chosen).center())
+                          : XKeys({QStringLiteral("Escape")});
+        });
+        poll.start();
+        return open() && QTest::qWaitFor([&] { return acted && OpenMenu() == nullptr; }, 10000) &&
+               (found || entry.isEmpty());
+    };
+    auto rightClickRow = [&](int row) {
+        return
+            [=] { return XClick(grid->GetBody(), grid->GetCellRect(row, kColRxCode).center(), 3); };
+    };
+
+    const QStringList third = rowTexts(3);
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(choose(rightClickRow(3), QString()));
+    QCOMPARE(entries, QStringList({Utf8("Отменить (x)"), Utf8("Повторить (x)"), Utf8("Копировать"),
+                                   Utf8("Вырезать"), Utf8("Вставить (x)"), QStringLiteral("-"),
+                                   Utf8("Экспорт в CSV... (x)"), Utf8("Импорт из CSV... (x)"),
+                                   Utf8("Печать... (x)")}));
+    QCOMPARE(grid->GetCurSel(), 3);
+
+    QVERIFY(choose(rightClickRow(3), Utf8("Копировать")));
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(),
+                              third.join(QLatin1Char('\t')) + QLatin1Char('\n'), 5000);
+    const QStringList seventh = rowTexts(7);
+    QVERIFY(choose(rightClickRow(7), Utf8("Вставить")));
+    QTRY_COMPARE_WITH_TIMEOUT(rowTexts(7), third, 5000);
+    QCOMPARE(grid->GetItemAt(7)->GetChannelRecord().rxHz(),
+             grid->GetItemAt(3)->GetChannelRecord().rxHz());
+
+    // From the keyboard, with the row's cell open in its editor: the paste is taken back.
+    ClickCell(7, kColPower);
+    QVERIFY(choose([] { return XKeys({QStringLiteral("shift+F10")}); }, Utf8("Отменить: вставка")));
+    QCOMPARE(rowTexts(7), seventh);
+    QVERIFY(choose([] { return XKeys({QStringLiteral("Menu")}); }, Utf8("Повторить: вставка")));
+    QCOMPARE(rowTexts(7), third);
+    // One key, one menu: a second one the key might also raise is closed and counted.
+    int stray = 0;
+    QTimer sweep;
+    connect(&sweep, &QTimer::timeout, this, [&stray] {
+        if (QMenu* menu = OpenMenu()) {
+            ++stray;
+            menu->close();
+        }
+    });
+    sweep.start(20);
+    QTest::qWait(300);
+    sweep.stop();
+    QCOMPARE(stray, 0);
+
+    // The Menu key in a typing box opens the grid's menu, not the box's own edit menu.
+    ClickCell(9, kColRxFreq);
+    QWidget* typing = grid->GetColumnEditor(kColRxFreq);
+    QVERIFY(XClick(typing, typing->rect().center()));
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<CFreqEditUI*>(typing)->GetEditWindow() != nullptr, 5000);
+    QVERIFY(choose([] { return XKeys({QStringLiteral("Menu")}); }, Utf8("Копировать")));
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(),
+                              rowTexts(9).join(QLatin1Char('\t')) + QLatin1Char('\n'), 5000);
+
+    // An entry another part of the program hooks in is enabled and runs its hook.
+    int printed = 0;
+    m_window->SetGridMenuHooks({{}, {}, [&printed] { ++printed; }});
+    QVERIFY(choose(rightClickRow(2), Utf8("Печать...")));
+    QTRY_COMPARE_WITH_TIMEOUT(printed, 1, 5000);
+
+    // On a frequency editor the right button opens its typing window; no menu comes.
+    ClickCell(5, kColRxFreq);
+    auto* editor = qobject_cast<CFreqEditUI*>(grid->GetColumnEditor(kColRxFreq));
+    QVERIFY(XClick(editor, editor->rect().center(), 3));
+    QTRY_VERIFY_WITH_TIMEOUT(editor->GetEditWindow() != nullptr, 5000);
+    QTest::qWait(300);
+    QVERIFY(OpenMenu() == nullptr);
 }
 
 QTEST_MAIN(KeysX11Test)
