@@ -1,6 +1,7 @@
 #include "DataFileIO.h"
 
 #include "LocalTime.h"
+#include "Texts.h"
 
 // Qt
 #include <QFile>
@@ -64,15 +65,14 @@ DataFileRead ReadDataFile(const QString& path)
     return result;
 }
 
-QString WriteDataFile(const QString& path, const KtFileBytes& bytes)
+QString WriteFileSafely(const QString& path, const char* data, qint64 size)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    const auto size = static_cast<qint64>(bytes.size());
     // commit() replaces the target even when its own final flush fails (a full disk leaves a
     // truncated file), so the bytes are flushed and synced here, where a failure is seen.
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush()) {
+    if (file.write(data, size) != size || !file.flush()) {
         const QString error = file.errorString();
         file.cancelWriting();
         return error;
@@ -84,6 +84,22 @@ QString WriteDataFile(const QString& path, const KtFileBytes& bytes)
     if (!file.commit())
         return file.errorString();
     return {};
+}
+
+WholeFileRead ReadWholeFile(const QString& path, qint64 maxSize)
+{
+    WholeFileRead result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.bytes = file.read(maxSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        result.error = file.errorString();
+    else if (result.bytes.size() > maxSize)
+        result.error = QString::fromUtf8(Texts::kFileTooLarge);
+    return result;
 }
 
 QString DefaultDataFileName()

@@ -27,7 +27,21 @@ struct DataFileRead
 // Writes the file so that a failure at any point leaves an existing file as it was: the bytes
 // go to a temporary file in the same folder, which then replaces the target. Returns an empty
 // text on success, else why it failed.
-[[nodiscard]] QString WriteDataFile(const QString& path, const KtFileBytes& bytes);
+[[nodiscard]] QString WriteFileSafely(const QString& path, const char* data, qint64 size);
+[[nodiscard]] inline QString WriteDataFile(const QString& path, const KtFileBytes& bytes)
+{
+    return WriteFileSafely(path, reinterpret_cast<const char*>(bytes.data()),
+                           static_cast<qint64>(bytes.size()));
+}
+
+// The whole of a small file (a spreadsheet's CSV); at most `maxSize` bytes are taken, a larger
+// file is refused. Empty `error` on success.
+struct WholeFileRead
+{
+    QByteArray bytes;
+    QString error;
+};
+[[nodiscard]] WholeFileRead ReadWholeFile(const QString& path, qint64 maxSize);
 
 // "VORLEND_<month>_<day>.kt" for now, with the month's abbreviated name in the user's locale.
 [[nodiscard]] QString DefaultDataFileName();

@@ -146,6 +146,8 @@ void CMainDlg::InitWindow()
     m_lastState = CaptureState();
     connect(m_channelList, &CChannelList::EditCommitted, this,
             [this] { RecordChange(Texts::kStepEdit); });
+    SetGridMenuHooks(
+        {[this] { ExportCsvFile(); }, [this] { ImportCsvFile(); }, [this] { PrintCard(); }});
     connect(m_channelList, &CChannelList::ContextMenuRequested, this,
             [this](const QPoint& globalPos) { ShowGridMenu(globalPos); });
     FillPortList();

@@ -6,6 +6,7 @@
 #include "link/CommPort.h"
 #include "link/PortGate.h"
 #include "link/RadioProtocol.h"
+#include "model/RadioImage.h"
 #include "toolkit/WindowImplBase.h"
 
 // Qt
@@ -63,6 +64,10 @@ public:
     void StartWrite();
     void OpenDataFile();
     void SaveDataFile();
+    // The grid's menu: the channel plan to and from a spreadsheet's CSV, and on paper.
+    void ExportCsvFile();
+    void ImportCsvFile();
+    void PrintCard();
     void ShowAbout();
     // Requests a radio probe (the port combo's "itemselect" and start-up run it).
     void StartProbe();
@@ -168,6 +173,10 @@ private:
 
     // The undo keys anywhere in the window, the clipboard and menu keys in the grid.
     bool HandleEditKey(const QKeyEvent& key);
+    // The rows' records and the settings chosen in the combos, as a file or the radio gets
+    // them; and the same shown in the grid and the combos.
+    [[nodiscard]] RadioImage GridImage();
+    void ShowImage(const RadioImage& image);
     [[nodiscard]] GridState CaptureState() const;
     void ApplyState(const GridState& state);
     // Makes a change of many cells one undo step called `text`.

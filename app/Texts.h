@@ -35,6 +35,11 @@ inline constexpr char kBadFileCrc[] = "Ошибки CRC";
 inline constexpr char kCannotOpenFile[] = "Не удалось открыть файл";
 inline constexpr char kCannotSaveFile[] = "Не удалось сохранить файл";
 
+// An import from CSV that was refused as a whole; the problems follow, one per line.
+inline constexpr char kCsvNotImported[] = "Файл CSV не загружен, данные не изменены.";
+inline constexpr char kFileTooLarge[] = "Файл слишком большой.";
+inline constexpr char kStepImport[] = "импорт из CSV";
+
 // The printed channel card; %1 is the date.
 inline constexpr char kCardTitle[] = "Каналы радиостанции ВОРЛЕНД — %1";
 inline constexpr char kCardSettings[] = "Настройки";

@@ -6,7 +6,11 @@
 
 namespace {
 
-const QString kFilter = QStringLiteral("*.kt (*.kt)");
+QString Filter(IUserPrompts::FileKind kind)
+{
+    return kind == IUserPrompts::FileKind::Spreadsheet ? QStringLiteral("*.csv (*.csv)")
+                                                       : QStringLiteral("*.kt (*.kt)");
+}
 
 // The box wraps long texts by the Unicode line rules, which also break after a hyphen or a
 // slash ("COM-" | "порта"). Word joiners (zero width, not shown) on both sides of every sign
@@ -42,13 +46,13 @@ void CQtUserPrompts::Message(QWidget* owner, Icon icon, const QString& text, con
     box.exec();
 }
 
-QString CQtUserPrompts::OpenFileName(QWidget* owner)
+QString CQtUserPrompts::OpenFileName(QWidget* owner, FileKind kind)
 {
-    return QFileDialog::getOpenFileName(owner, QString(), QString(), kFilter);
+    return QFileDialog::getOpenFileName(owner, QString(), QString(), Filter(kind));
 }
 
-QString CQtUserPrompts::SaveFileName(QWidget* owner, const QString& defaultName)
+QString CQtUserPrompts::SaveFileName(QWidget* owner, const QString& defaultName, FileKind kind)
 {
     // No suffix is appended: a name typed without ".kt" is saved as typed.
-    return QFileDialog::getSaveFileName(owner, QString(), defaultName, kFilter);
+    return QFileDialog::getSaveFileName(owner, QString(), defaultName, Filter(kind));
 }

@@ -25,6 +25,7 @@ public:
         QStringList openAnswers; // next answers of the open dialog ("" = cancel)
         QStringList saveAnswers;
         QString lastDefaultName;
+        FileKind lastKind = FileKind::DataFile; // of the last file dialog
     };
 
     explicit CFakePrompts(State& state) : m_state(state) {}
@@ -33,12 +34,14 @@ public:
     {
         m_state.messages.push_back({icon, text, caption});
     }
-    QString OpenFileName(QWidget*) override
+    QString OpenFileName(QWidget*, FileKind kind) override
     {
+        m_state.lastKind = kind;
         return m_state.openAnswers.isEmpty() ? QString() : m_state.openAnswers.takeFirst();
     }
-    QString SaveFileName(QWidget*, const QString& defaultName) override
+    QString SaveFileName(QWidget*, const QString& defaultName, FileKind kind) override
     {
+        m_state.lastKind = kind;
         m_state.lastDefaultName = defaultName;
         return m_state.saveAnswers.isEmpty() ? QString() : m_state.saveAnswers.takeFirst();
     }

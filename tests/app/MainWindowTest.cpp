@@ -20,8 +20,10 @@
 #include "tools/simradio/SimRadio.h"
 
 // Qt
+#include <QAction>
 #include <QClipboard>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
@@ -30,6 +32,7 @@
 #include <QtTest>
 
 // std
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -123,6 +126,7 @@ private Q_SLOTS:
     void undoAndRedoWalkThroughEveryKindOfStep();
     void copiedRowsPasteBackByteExact();
     void refusedPastedCellsAreListedAndLeftAlone();
+    void channelPlanGoesThroughCsvAndBack();
 
 private:
     void CreateWindow();
@@ -971,3 +975,70 @@ void MainWindowTest::refusedPastedCellsAreListedAndLeftAlone()
 }
 
 #include "MainWindowTest.moc"
+
+// The grid's menu exports the plan to a spreadsheet's CSV and imports it back as one undo step;
+// a file it does not understand changes nothing.
+void MainWindowTest::channelPlanGoesThroughCsvAndBack()
+{
+    auto trigger = [this](const char* entry) {
+        const std::unique_ptr<QMenu> menu = m_window->CreateGridMenu();
+        for (QAction* action : menu->actions()) {
+            if (action->text() == Utf8(entry)) {
+                QVERIFY(action->isEnabled());
+                action->trigger();
+                return;
+            }
+        }
+        QFAIL(entry);
+    };
+    {
+        // The card is printed from the same menu (its dialog is tested with the card).
+        const std::unique_ptr<QMenu> menu = m_window->CreateGridMenu();
+        const QList<QAction*> actions = menu->actions();
+        QVERIFY(std::any_of(actions.begin(), actions.end(), [](const QAction* a) {
+            return a->text() == Utf8(Texts::kMenuPrint) && a->isEnabled();
+        }));
+    }
+    OpenImage(CanonicalImage(3));
+    const RadioImage planned = GridImage();
+    auto* sq = m_window->FindControl<DuiLib::CComboUI>(QStringLiteral("cboSQLev"));
+    const int plannedSq = sq->GetCurSel();
+
+    const QString path = m_dir.filePath(QStringLiteral("plan.csv"));
+    m_prompts.saveAnswers << path;
+    trigger(Texts::kMenuExportCsv);
+    QVERIFY(m_prompts.lastKind == IUserPrompts::FileKind::Spreadsheet);
+    QVERIFY(m_prompts.lastDefaultName.endsWith(QStringLiteral(".csv")));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith("\xEF\xBB\xBF"));
+
+    OpenImage(CanonicalImage(5));
+    sq->SelectItem(plannedSq == 0 ? 1 : 0);
+    const RadioImage other = GridImage();
+    QVERIFY(other.channels != planned.channels);
+    m_prompts.openAnswers << path;
+    trigger(Texts::kMenuImportCsv);
+    QVERIFY2(m_prompts.messages.empty(), qPrintable(LastMessage()));
+    // What the grid shows came back; bytes 15-23, which no cell shows, stay with the rows.
+    RadioImage expected = planned;
+    for (int row = 0; row < kChannelCount; ++row) {
+        for (std::size_t b = 15; b < 24; ++b)
+            expected.channels[row].bytes[b] = other.channels[row].bytes[b];
+    }
+    QCOMPARE(GridImage().channels, expected.channels);
+    QCOMPARE(sq->GetCurSel(), plannedSq);
+    m_window->Undo();
+    QCOMPARE(GridImage().channels, other.channels);
+
+    const QString bad = m_dir.filePath(QStringLiteral("bad.csv"));
+    QFile broken(bad);
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("\xEF\xBB\xBFnot;a;channel;plan\r\n1;2\r\n");
+    broken.close();
+    m_prompts.openAnswers << bad;
+    trigger(Texts::kMenuImportCsv);
+    QVERIFY(LastMessage().startsWith(Utf8(Texts::kCsvNotImported)));
+    QVERIFY(LastMessage().contains(QStringLiteral("1")));
+    QCOMPARE(GridImage().channels, other.channels);
+}
