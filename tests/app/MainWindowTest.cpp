@@ -125,6 +125,7 @@ private Q_SLOTS:
     void messageBoxesWrapOnlyAtSpaces();
     void undoAndRedoWalkThroughEveryKindOfStep();
     void copiedRowsPasteBackByteExact();
+    void copiedRowsComeBackFromASpreadsheet();
     void refusedPastedCellsAreListedAndLeftAlone();
     void channelPlanGoesThroughCsvAndBack();
 
@@ -1040,5 +1041,78 @@ void MainWindowTest::channelPlanGoesThroughCsvAndBack()
     trigger(Texts::kMenuImportCsv);
     QVERIFY(LastMessage().startsWith(Utf8(Texts::kCsvNotImported)));
     QVERIFY(LastMessage().contains(QStringLiteral("1")));
+    QCOMPARE(GridImage().channels, other.channels);
+}
+
+// The rows a user copies into a spreadsheet come back from it: LibreOffice Calc (headless) reads
+// the copied text as a sheet of numbers and texts, keeps it as a workbook and writes it out
+// again, and pasting that gives the records that pasting the copied text itself gives.
+void MainWindowTest::copiedRowsComeBackFromASpreadsheet()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    RadioImage plan = CanonicalImage(3);
+    // Calc writes 1234.5 and 0 for these, which no editor takes as typed.
+    plan.channels[5].setTxHz(446006250);
+    plan.channels[4].setTxTone(0x2000 + 23);
+    OpenImage(plan);
+    auto pasteAll = [this] {
+        ClickCell(0, kColNumber);
+        ClickCell(15, kColNumber, Qt::ShiftModifier);
+        PressKey(Qt::Key_V, Qt::ControlModifier);
+    };
+    ClickCell(0, kColNumber);
+    ClickCell(15, kColNumber, Qt::ShiftModifier);
+    PressKey(Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QGuiApplication::clipboard()->text();
+    pasteAll();
+    const RadioImage expected = GridImage();
+
+    const QString sheet = m_dir.filePath(QStringLiteral("rows.csv"));
+    QFile text(sheet);
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write(copied.toUtf8());
+    text.close();
+    auto office = [this](const QStringList& arguments) {
+        QProcess process;
+        // A Russian user's Calc: decimal commas, as the grid shows them here.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("ru_RU.UTF-8"));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral("soffice"),
+                      QStringList{QStringLiteral("-env:UserInstallation=file://") +
+                                      m_dir.filePath(QStringLiteral("profile")),
+                                  QStringLiteral("--headless")} +
+                          arguments);
+        return process.waitForFinished(120000) && process.exitCode() == 0;
+    };
+    // Tab-separated, UTF-8, from the first line, Russian numbers; then the workbook out as
+    // tab-separated text.
+    QVERIFY2(
+        office({QStringLiteral("--infilter=CSV:9,34,76,1,,1049"), QStringLiteral("--convert-to"),
+                QStringLiteral("xlsx"), QStringLiteral("--outdir"), m_dir.filePath("x"), sheet}),
+        "LibreOffice (soffice) is missing or failed: tools/install-deps.sh installs it");
+    QVERIFY(office(
+        {QStringLiteral("--convert-to"), QStringLiteral("csv:Text - txt - csv (StarCalc):9,34,76"),
+         QStringLiteral("--outdir"), m_dir.filePath("c"), m_dir.filePath("x/rows.xlsx")}));
+    QFile back(m_dir.filePath(QStringLiteral("c/rows.csv")));
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    const QString fromSheet = QString::fromUtf8(back.readAll());
+    QVERIFY2(fromSheet != copied, "Calc kept the text as it was: it did not read numbers");
+
+    // Other rows, whose unshown bytes 15-23 (which stay with a row) are the plan's.
+    RadioImage other = CanonicalImage(5);
+    for (int row = 0; row < kChannelCount; ++row) {
+        for (std::size_t b = 15; b < 24; ++b)
+            other.channels[row].bytes[b] = plan.channels[row].bytes[b];
+    }
+    OpenImage(other);
+    QVERIFY(GridImage().channels != expected.channels);
+    QGuiApplication::clipboard()->setText(fromSheet);
+    pasteAll();
+    QVERIFY2(m_prompts.messages.empty(), qPrintable(LastMessage()));
+    QCOMPARE(GridImage().channels, expected.channels);
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(GridImage().channels, other.channels);
 }
