@@ -195,17 +195,27 @@ TEST(RadioProbe, NoRadioLeavesNoPortOpenAndTheSelectionAsItWas)
     }
 }
 
+namespace {
+
+// Lists the radios' ports and starts a probe, until its first pass is under way (requests
+// made before the thread took up the first one are the same request).
+void StartFirstPass(const Radios& radios, CProbeRig<>& rig)
+{
+    FillPortList(rig.gate, rig.list, radios.Paths());
+    rig.probe.StartProbe();
+    for (int i = 0; i < 1000 && rig.probe.PassCount() == 0; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(rig.probe.PassCount(), 1);
+}
+
+} // namespace
+
 TEST(RadioProbe, RequestDuringAPassRunsOneMorePass)
 {
     Radios radios(3);
     ASSERT_TRUE(radios.Started());
     CProbeRig rig;
-    FillPortList(rig.gate, rig.list, radios.Paths());
-    rig.probe.StartProbe();
-    // Requests made before the thread took up the first one are the same request.
-    for (int i = 0; i < 1000 && rig.probe.PassCount() == 0; ++i)
-        std::this_thread::sleep_for(1ms);
-    ASSERT_EQ(rig.probe.PassCount(), 1);
+    ASSERT_NO_FATAL_FAILURE(StartFirstPass(radios, rig));
     rig.probe.StartProbe(); // the thread is in its first pass: only a request
     rig.probe.StartProbe(); // requests do not pile up
     ASSERT_TRUE(rig.probe.WaitUntilIdle(kIdleWaitMs));
@@ -221,11 +231,7 @@ TEST(RadioProbe, HoldOffWaitsForThePassAndRequestsRunAfterRelease)
     Radios radios(3);
     ASSERT_TRUE(radios.Started());
     CProbeRig rig;
-    FillPortList(rig.gate, rig.list, radios.Paths());
-    rig.probe.StartProbe();
-    for (int i = 0; i < 1000 && rig.probe.PassCount() == 0; ++i)
-        std::this_thread::sleep_for(1ms);
-    ASSERT_EQ(rig.probe.PassCount(), 1);
+    ASSERT_NO_FATAL_FAILURE(StartFirstPass(radios, rig));
 
     ASSERT_TRUE(rig.probe.HoldOff(CRadioProbe::kGateTimeoutMs));
     EXPECT_TRUE(rig.probe.WaitUntilIdle(0)) << "HoldOff returned before the pass ended";
