@@ -83,6 +83,17 @@ protected:
         });
     }
 
+    // A full read gives the simulated radio's own memory; prints how long it took.
+    void ReadTheDefaultMemory(const char* what)
+    {
+        const auto start = Clock::now();
+        ASSERT_EQ(rig.RunOperation(true), RESULT_DONE);
+        std::printf("figure: %s through the Win32 port took %.0f ms\n", what,
+                    MillisecondsSince(start));
+        ExpectRowsAndSettings(CSimRadioCore::DefaultImage());
+        EXPECT_EQ(rig.closedCount.load(), 0);
+    }
+
     void ForgetWhatTheHostSaw()
     {
         rig.host.Inspect([](CFakeHost& h) {
@@ -102,12 +113,7 @@ protected:
 
 TEST_F(RadioLinkWin32, FullReadDeliversTheRadiosMemory)
 {
-    const auto start = Clock::now();
-    ASSERT_EQ(rig.RunOperation(true), RESULT_DONE);
-    std::printf("figure: full read through the Win32 port took %.0f ms\n",
-                MillisecondsSince(start));
-    ExpectRowsAndSettings(CSimRadioCore::DefaultImage());
-    EXPECT_EQ(rig.closedCount.load(), 0);
+    ReadTheDefaultMemory("full read");
 }
 
 TEST_F(RadioLinkWin32, FullWriteIsReadBackUnchanged)
@@ -160,11 +166,7 @@ protected:
 
 TEST_F(RadioLinkWin32Split, ReadOfSplitRepliesIsWhole)
 {
-    const auto start = Clock::now();
-    ASSERT_EQ(rig.RunOperation(true), RESULT_DONE);
-    std::printf("figure: full read of split replies through the Win32 port took %.0f ms\n",
-                MillisecondsSince(start));
-    ExpectRowsAndSettings(CSimRadioCore::DefaultImage());
+    ReadTheDefaultMemory("full read of split replies");
 }
 
 // The line dies under an open port (the far end hangs up): the reader ends once, and the next
