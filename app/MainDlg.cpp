@@ -5,8 +5,6 @@
 #include "controls/ChannelList.h"
 #include "controls/ComboEditUI.h"
 #include "controls/FreqEditUI.h"
-#include "link/PortList.h"
-#include "link/RadioProbe.h"
 #include "model/CellText.h"
 #include "model/SettingsMapping.h"
 #include "model/ToneCode.h"
@@ -49,10 +47,8 @@ QString Utf8(const char* text)
 } // namespace
 
 CMainDlg::CMainDlg(std::unique_ptr<IUserPrompts> prompts)
-    : m_prompts(prompts ? std::move(prompts) : std::make_unique<CQtUserPrompts>()), m_uiCalls(this),
-      m_protocol(m_engineHost), m_port(this)
+    : m_prompts(prompts ? std::move(prompts) : std::make_unique<CQtUserPrompts>()), m_uiCalls(this)
 {
-    m_port.SetReadChunk(CRadioProtocol::kProbeReadChunk);
     setWindowTitle(Utf8(Texts::kWindowTitle));
 
     AddNotifyEntry(QStringLiteral("click"), QStringLiteral("btnRead"),
@@ -259,10 +255,11 @@ qintptr CMainDlg::HandleCustomMessage(unsigned msg, quintptr wParam, qintptr /*l
         SetPortLabel(QString());
         return 0;
     case WM_RADIO_FOUND: {
-        const bool locked = m_gate.Lock(CPortGate::Shared, 500);
+        CPortGate& gate = m_session.Gate();
+        const bool locked = gate.Lock(CPortGate::Shared, 500);
         SetPortLabel(m_cboCOM != nullptr ? m_cboCOM->GetText() : QString());
         if (locked)
-            m_gate.Unlock();
+            gate.Unlock();
         return 0;
     }
     default:

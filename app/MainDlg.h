@@ -3,9 +3,7 @@
 #include "SnapshotCommand.h"
 #include "UiThreadCall.h"
 #include "UserPrompts.h"
-#include "link/CommPort.h"
-#include "link/PortGate.h"
-#include "link/RadioProtocol.h"
+#include "link/RadioSession.h"
 #include "model/RadioImage.h"
 #include "toolkit/WindowImplBase.h"
 
@@ -13,7 +11,6 @@
 #include <QUndoStack>
 
 // std
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -21,8 +18,6 @@ class QKeyEvent;
 class QMenu;
 
 class CChannelList;
-class CPortListMirror;
-class CRadioProbe;
 class CUdevMonitor;
 
 namespace DuiLib {
@@ -44,13 +39,11 @@ enum : unsigned
 };
 
 inline constexpr unsigned TIMER_CLOCK = 3026;
-// The progress dialog's result when the window closes under an operation: no message follows.
-inline constexpr int RESULT_WINDOW_CLOSED = 3028;
 
-// The one main window: built from the skin, it wires the controls, reads and writes the radio
-// through its serial port and the protocol engine, opens and saves data files and keeps the
-// port list with the radio probe.
-class CMainDlg : public DuiLib::WindowImplBase, public ICommPortProcess
+// The one main window: built from the skin, it wires the controls, shows the radio session's
+// reads and writes (the session owns the port, the engine, the port list and the probe), opens
+// and saves data files.
+class CMainDlg : public DuiLib::WindowImplBase, private IRadioSessionView
 {
     Q_OBJECT
 
@@ -104,16 +97,12 @@ public:
     void CollectSettings(std::uint8_t* frame);
 
     [[nodiscard]] CChannelList* GetChannelList() const { return m_channelList; }
-    [[nodiscard]] CCommPort& GetPort() { return m_port; }
-    [[nodiscard]] CRadioProtocol& GetProtocol() { return m_protocol; }
-    [[nodiscard]] CRadioProbe* GetProbe() const { return m_probe.get(); }
+    [[nodiscard]] CRadioSession& GetSession() { return m_session; }
+    [[nodiscard]] CCommPort& GetPort() { return m_session.Port(); }
+    [[nodiscard]] CRadioProtocol& GetProtocol() { return m_session.Protocol(); }
+    [[nodiscard]] CRadioProbe* GetProbe() { return &m_session.Probe(); }
     // The progress dialog while an operation runs, else null.
     [[nodiscard]] vorlend::CProgressDlg* GetProgressDialog() const { return m_progress; }
-
-    // ICommPortProcess, on the port's reader thread.
-    void OnReceive(const std::uint8_t* bytes, std::uint32_t count) override;
-    void OnClosed() override;
-    void OnStarted() override;
 
     // Stops the probe, the device monitor and the port's reader before the window goes.
     void ShutDown();
@@ -137,28 +126,22 @@ protected:
                                 bool& handled) override;
 
 private:
-    // What the protocol engine asks of the window, mostly from the port's reader thread.
-    class CEngineHost final : public IRadioProtocolHost
-    {
-    public:
-        explicit CEngineHost(CMainDlg& window) : m_window(window) {}
-        ChannelRecord RowRecord(int row) override;
-        void ChannelReceived(int row, const ChannelRecord& record) override;
-        void SettingsReceived(const std::uint8_t* frame, std::uint32_t count) override;
-        void CollectSettings(std::uint8_t* frame) override;
-        void StepProgress() override;
-        void EndOperation(int result) override;
-        int WritePort(const std::uint8_t* data, std::uint32_t count) override;
-
-    private:
-        CMainDlg& m_window;
-    };
+    // IRadioSessionView: the rows and combos, the progress dialog, the probe's news. The
+    // reader and probe threads' calls are run on this thread.
+    ChannelRecord RowRecord(int row) override;
+    void ChannelReceived(int row, const ChannelRecord& record) override;
+    void SettingsReceived(const std::uint8_t* frame) override;
+    void ProvideSettings(std::uint8_t* frame) override;
+    int RunProgress(const ProgressRun& run) override;
+    void StepProgress() override;
+    void EndProgress(int result) override;
+    void ShutDownCalls() override;
+    void RadioFound() override;
+    void PortRefused(const std::string& name, PortOpenError error) override;
+    void PortSelected(int index) override;
+    void PortClosed() override;
 
     void RunOperation(bool isRead);
-    void ReportOperation(bool isRead, int result);
-    [[nodiscard]] QString PortOpenFailureText() const;
-    // The second line of the open-failure box for `error`; null when there is none to give.
-    static const char* PortOpenReason(PortOpenError error);
     void SetPortLabel(const QString& portName);
     // Tab (+1) and Shift+Tab (-1): the keyboard goes round the grid, the combos and the two
     // buttons.
@@ -170,6 +153,7 @@ private:
     void SyncPortCombo();
     void OnPortSelected(int index);
     void Message(IUserPrompts::Icon icon, const QString& text);
+    void ShowMessage(const SessionMessage& message);
 
     // The undo keys anywhere in the window, the clipboard and menu keys in the grid.
     bool HandleEditKey(const QKeyEvent& key);
@@ -188,17 +172,12 @@ private:
     void StepHistory(bool forward);
 
     std::unique_ptr<IUserPrompts> m_prompts;
+    // Before the session, whose threads call through it until the session has shut down.
     CUiThreadCall m_uiCalls;
-    CEngineHost m_engineHost{*this};
-    CPortGate m_gate;
-    CRadioProtocol m_protocol;
-    CCommPort m_port;
-    std::unique_ptr<CPortListMirror> m_portList;
-    std::unique_ptr<CRadioProbe> m_probe;
+    CRadioSession m_session{*this};
 #ifndef _WIN32
     std::unique_ptr<CUdevMonitor> m_monitor;
 #endif
-    std::atomic<bool> m_shuttingDown{false};
 
     // Controls of the layout, owned by the window's control tree.
     CChannelList* m_channelList = nullptr;

@@ -3,10 +3,7 @@
 
 #include "link/PortDiscovery.h"
 #include "link/PortList.h"
-#include "link/RadioProbe.h"
-#include "resources/ProgressDlg.h"
 #include "toolkit/ComboUI.h"
-#include "toolkit/LabelUI.h"
 #ifndef _WIN32
 #include "link/UdevMonitor.h"
 #endif
@@ -16,39 +13,9 @@
 
 void CMainDlg::FillPortList()
 {
-    m_portList = std::make_unique<CPortListMirror>();
-    // The probe selects entries from its own thread; the combo follows on this thread, and its
-    // "itemselect" then starts no probe of its own. Arrivals select on this thread and do.
-    m_portList->SetOnSelect([this](int index) {
-        if (QThread::currentThread() == thread()) {
-            SyncPortCombo();
-            if (m_cboCOM != nullptr)
-                m_cboCOM->SelectItem(index);
-            return;
-        }
-        m_uiCalls.Post([this, index] {
-            SyncPortCombo();
-            m_selectingFromProbe = true;
-            if (m_cboCOM != nullptr)
-                m_cboCOM->SelectItem(index);
-            m_selectingFromProbe = false;
-        });
-    });
-    m_probe = std::make_unique<CRadioProbe>(m_port, m_gate, m_protocol.RadioFoundEvent(),
-                                            *m_portList, [this] { PostMessage(WM_RADIO_FOUND); });
-    // The user chose a port the probe could not open: the port label says why.
-    m_probe->SetOnPortRefused([this](const std::string&, PortOpenError error) {
-        if (const char* reason = PortOpenReason(error)) {
-            m_uiCalls.Post([this, reason] {
-                if (m_labPort != nullptr)
-                    m_labPort->SetText(QString::fromUtf8(reason));
-            });
-        }
-    });
-
     std::vector<std::string> names;
     EnumerateSerialPorts(names);
-    ::FillPortList(m_gate, *m_portList, names);
+    m_session.FillPorts(names);
     SyncPortCombo();
 
 #ifndef _WIN32
@@ -63,14 +30,34 @@ void CMainDlg::FillPortList()
     StartProbe();
 }
 
+void CMainDlg::PortSelected(int index)
+{
+    // The probe selects entries from its own thread; the combo follows on this thread, and its
+    // "itemselect" then starts no probe of its own. Arrivals select on this thread and do.
+    if (QThread::currentThread() == thread()) {
+        SyncPortCombo();
+        if (m_cboCOM != nullptr)
+            m_cboCOM->SelectItem(index);
+        return;
+    }
+    m_uiCalls.Post([this, index] {
+        SyncPortCombo();
+        m_selectingFromProbe = true;
+        if (m_cboCOM != nullptr)
+            m_cboCOM->SelectItem(index);
+        m_selectingFromProbe = false;
+    });
+}
+
 void CMainDlg::SyncPortCombo()
 {
-    if (m_cboCOM == nullptr || m_portList == nullptr)
+    if (m_cboCOM == nullptr)
         return;
-    const std::vector<std::string> names = m_portList->Names();
+    CPortListMirror& ports = m_session.Ports();
+    const std::vector<std::string> names = ports.Names();
     // Both lists are sorted the same way: remove what the mirror lost, insert what it gained.
     for (int i = m_cboCOM->GetCount() - 1; i >= 0; --i) {
-        if (m_portList->IndexOf(m_cboCOM->GetItemText(i).toStdString()) < 0)
+        if (ports.IndexOf(m_cboCOM->GetItemText(i).toStdString()) < 0)
             m_cboCOM->RemoveAt(i);
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -83,46 +70,31 @@ void CMainDlg::SyncPortCombo()
 
 void CMainDlg::OnPortSelected(int index)
 {
-    if (m_portList != nullptr && m_portList->SelectedPort() != index)
-        m_portList->SelectPort(index);
+    if (m_session.Ports().SelectedPort() != index)
+        m_session.Ports().SelectPort(index);
     if (!m_selectingFromProbe)
         StartProbe();
 }
 
 void CMainDlg::StartProbe()
 {
-    if (m_probe != nullptr && !m_shuttingDown)
-        m_probe->StartProbe();
+    m_session.StartProbe();
 }
 
 void CMainDlg::PortDeviceChanged(bool arrival, const std::string& name)
 {
-    if (m_portList == nullptr || m_shuttingDown)
-        return;
-    if (arrival)
-        HandlePortArrival(m_gate, *m_portList, m_port, name);
-    else
-        HandlePortRemoval(m_gate, *m_portList, name);
-    SyncPortCombo();
+    m_session.PortDeviceChanged(arrival, name);
+    if (!m_session.IsShuttingDown())
+        SyncPortCombo();
 }
 
 void CMainDlg::ShutDown()
 {
-    if (m_shuttingDown.exchange(true))
-        return;
-    // An operation still running ends with the window: its dialog would otherwise wait for
-    // calls that are dropped from now on.
-    if (m_progress != nullptr)
-        m_progress->EndDialog(RESULT_WINDOW_CLOSED);
-    // The engine stops calling this thread, and a reader already waiting for it is let go,
-    // before anything is joined: the probe may be joining that very reader in Close.
-    m_protocol.DialogEnded();
-    m_uiCalls.Shutdown();
+    // Arrivals stop first, then the session ends an operation under way, lets go of the
+    // threads waiting for this one and joins them.
 #ifndef _WIN32
     if (m_monitor != nullptr)
         m_monitor->Stop();
 #endif
-    if (m_probe != nullptr)
-        m_probe->Stop();
-    m_port.Close();
+    m_session.ShutDown();
 }

@@ -1,18 +1,12 @@
-// Reading and writing the radio: the commands, the progress dialog with its watchdog, and what
-// the protocol engine asks of the window from the port's reader thread.
+// Reading and writing the radio as the window shows it: the commands, the progress dialog with
+// its watchdog timer, the box after it, and the session's calls from the reader and probe
+// threads, run on this thread.
 #include "MainDlg.h"
 #include "Texts.h"
 #include "controls/ChannelList.h"
-#include "link/PortList.h"
-#include "link/RadioProbe.h"
 #include "resources/ProgressDlg.h"
 #include "toolkit/ComboUI.h"
-
-// Qt
-#include <QStringList>
-
-// std
-#include <utility>
+#include "toolkit/LabelUI.h"
 
 namespace {
 
@@ -21,28 +15,18 @@ QString Utf8(const char* text)
     return QString::fromUtf8(text);
 }
 
-// Keeps the radio probe off the port for as long as it lives or until Release.
-class CProbeHold
+IUserPrompts::Icon PromptIcon(SessionMessage::Icon icon)
 {
-public:
-    explicit CProbeHold(CRadioProbe* probe) : m_probe(probe)
-    {
-        if (m_probe != nullptr)
-            m_probe->HoldOff(CRadioProbe::kGateTimeoutMs);
+    switch (icon) {
+    case SessionMessage::Icon::Warning:
+        return IUserPrompts::Icon::Warning;
+    case SessionMessage::Icon::Error:
+        return IUserPrompts::Icon::Error;
+    case SessionMessage::Icon::Information:
+        break;
     }
-    ~CProbeHold() { Release(); }
-    CProbeHold(const CProbeHold&) = delete;
-    CProbeHold& operator=(const CProbeHold&) = delete;
-
-    void Release()
-    {
-        if (m_probe != nullptr)
-            std::exchange(m_probe, nullptr)->Release();
-    }
-
-private:
-    CRadioProbe* m_probe;
-};
+    return IUserPrompts::Icon::Information;
+}
 
 } // namespace
 
@@ -68,171 +52,114 @@ void CMainDlg::RunOperation(bool isRead)
         return;
     // A write sends what the grid shows; a read leaves nothing typed before it to land after it.
     m_channelList->CommitOpenEditor();
-    // The probe stays off the port until the operation ends: a pass under way finishes first
-    // and the operation takes the port (and the selection) that pass left.
-    CProbeHold hold(m_probe.get());
-    m_protocol.StartOperation(isRead);
-
-    const bool locked = m_gate.Lock(CPortGate::Shared, 500);
-    const int selected = m_portList != nullptr ? m_portList->SelectedPort() : -1;
-    if (m_cboCOM == nullptr || selected < 0) {
-        if (locked)
-            m_gate.Unlock();
+    if (m_cboCOM == nullptr) {
         Message(IUserPrompts::Icon::Information, Utf8(Texts::kCheckCable));
         return;
     }
-    if (!m_port.IsOpen() && !m_port.Open(m_portList->PortText(selected))) {
-        if (locked)
-            m_gate.Unlock();
-        m_prompts->Message(this, IUserPrompts::Icon::Warning, PortOpenFailureText(),
-                           Utf8(Texts::kWarningCaption));
+    const std::optional<OperationOutcome> outcome = m_session.Run(isRead);
+    if (!outcome || m_session.IsShuttingDown())
         return;
-    }
-    if (locked)
-        m_gate.Unlock();
+    if (const std::optional<SessionMessage> message = OutcomeMessage(*outcome))
+        ShowMessage(*message);
+}
 
+void CMainDlg::ShowMessage(const SessionMessage& message)
+{
+    m_prompts->Message(this, PromptIcon(message.icon), QString::fromStdString(message.text),
+                       QString::fromStdString(message.caption));
+}
+
+int CMainDlg::RunProgress(const ProgressRun& run)
+{
     vorlend::CProgressDlg dialog(this);
-    dialog.SetTitle(Utf8(isRead ? Texts::kReadTitle : Texts::kWriteTitle));
-    dialog.SetRange(0, CRadioProtocol::kProgressSteps);
+    dialog.SetTitle(Utf8(run.title));
+    dialog.SetRange(0, run.steps);
     dialog.SetPos(0);
     dialog.SetStep(1);
-    dialog.SetInitHandler([this, &dialog] {
-        m_port.SetReadChunk(CRadioProtocol::kOperationReadChunk);
-        dialog.SetTimer(TIMER_WATCHDOG, static_cast<int>(CRadioProtocol::kWatchdogPeriodMs));
-        m_protocol.BeginDialog();
+    dialog.SetInitHandler([&dialog, &run] {
+        dialog.SetTimer(TIMER_WATCHDOG, static_cast<int>(run.tickPeriodMs));
+        run.onShown();
     });
-    dialog.SetTimerHandler([this](unsigned id) {
+    dialog.SetTimerHandler([&run](unsigned id) {
         if (id == TIMER_WATCHDOG)
-            m_protocol.WatchdogTick();
+            run.onTick();
     });
     m_progress = &dialog;
     const int result = dialog.DoModal();
     m_progress = nullptr;
-    m_protocol.DialogEnded();
-    hold.Release();
-    if (!m_shuttingDown)
-        ReportOperation(isRead, result);
+    return result;
 }
 
-void CMainDlg::ReportOperation(bool isRead, int result)
+void CMainDlg::StepProgress()
 {
-    switch (result) {
-    case RESULT_DONE:
-        Message(IUserPrompts::Icon::Information,
-                Utf8(isRead ? Texts::kReadDone : Texts::kWriteDone));
-        break;
-    case TIMER_WATCHDOG:
-        Message(IUserPrompts::Icon::Error,
-                Utf8(m_protocol.BlockCounter() == 0 ? Texts::kCheckCable : Texts::kTimedOut));
-        break;
-    case RESULT_PORT_FAILED:
-        Message(IUserPrompts::Icon::Error, Utf8(Texts::kPortWriteFailed));
-        break;
-    case RESULT_READ_INCOMPLETE: {
-        QStringList channels;
-        const std::uint16_t skipped = m_protocol.SkippedChannels();
-        for (int channel = 1; channel <= kChannelCount; ++channel) {
-            if (skipped & (1u << (channel - 1)))
-                channels << QString::number(channel);
-        }
-        Message(IUserPrompts::Icon::Warning,
-                Utf8(Texts::kReadIncomplete).arg(channels.join(QStringLiteral(", "))));
-        break;
-    }
-    default:
-        break;
-    }
+    m_uiCalls.Post([this] {
+        if (m_progress != nullptr)
+            m_progress->StepIt();
+    });
 }
 
-const char* CMainDlg::PortOpenReason(PortOpenError error)
+void CMainDlg::EndProgress(int result)
 {
-    switch (error) {
-    case PortOpenError::Busy:
-        return Texts::kPortBusy;
-    case PortOpenError::PermissionDenied:
-        return Texts::kPortNoPermission;
-    case PortOpenError::NotFound:
-        return Texts::kPortNotFound;
-    default:
-        return nullptr;
-    }
+    // Also from this thread (the watchdog): posted all the same, so the dialog ends from its
+    // own loop after the progress steps queued before.
+    m_uiCalls.Post([this, result] {
+        if (m_progress != nullptr)
+            m_progress->EndDialog(result);
+    });
 }
 
-QString CMainDlg::PortOpenFailureText() const
+void CMainDlg::ShutDownCalls()
 {
-    QString text = Utf8(Texts::kPortOpenFailed);
-    if (const char* reason = PortOpenReason(m_port.LastOpenError()))
-        text += QLatin1Char('\n') + Utf8(reason);
-    return text;
+    if (m_progress != nullptr)
+        m_progress->EndDialog(ResultCode(OperationResult::WindowClosed));
+    m_uiCalls.Shutdown();
 }
 
-void CMainDlg::OnReceive(const std::uint8_t* bytes, std::uint32_t count)
-{
-    m_protocol.OnReceive(bytes, count);
-}
-
-void CMainDlg::OnStarted()
-{
-    m_protocol.OnPortStarted();
-}
-
-void CMainDlg::OnClosed()
-{
-    if (!m_shuttingDown)
-        PostMessage(WM_PORT_CLOSED);
-}
-
-ChannelRecord CMainDlg::CEngineHost::RowRecord(int row)
+ChannelRecord CMainDlg::RowRecord(int row)
 {
     ChannelRecord record;
-    m_window.m_uiCalls.Send([&] {
-        if (CListChannelElement* element = m_window.m_channelList->GetItemAt(row))
+    m_uiCalls.Send([&] {
+        if (CListChannelElement* element = m_channelList->GetItemAt(row))
             record = element->GetChannelRecord();
     });
     return record;
 }
 
-void CMainDlg::CEngineHost::ChannelReceived(int row, const ChannelRecord& record)
+void CMainDlg::ChannelReceived(int row, const ChannelRecord& record)
 {
-    m_window.m_uiCalls.Send([&] {
-        if (CListChannelElement* element = m_window.m_channelList->GetItemAt(row))
+    m_uiCalls.Send([&] {
+        if (CListChannelElement* element = m_channelList->GetItemAt(row))
             element->SetChannelRecord(record);
     });
 }
 
-void CMainDlg::CEngineHost::SettingsReceived(const std::uint8_t* frame, std::uint32_t count)
+void CMainDlg::SettingsReceived(const std::uint8_t* frame)
 {
-    // The settings bytes lie within the first 20 bytes; a shorter reply reads as zeros there.
-    std::array<std::uint8_t, CRadioProtocol::kFrameBufferSize> copy{};
-    std::copy_n(frame, std::min<std::size_t>(count, copy.size()), copy.begin());
-    m_window.m_uiCalls.Send([&] { m_window.ShowSettings(copy.data()); });
+    m_uiCalls.Send([&] { ShowSettings(frame); });
 }
 
-void CMainDlg::CEngineHost::CollectSettings(std::uint8_t* frame)
+void CMainDlg::ProvideSettings(std::uint8_t* frame)
 {
-    m_window.m_uiCalls.Send([&] { m_window.CollectSettings(frame); });
+    m_uiCalls.Send([&] { CollectSettings(frame); });
 }
 
-void CMainDlg::CEngineHost::StepProgress()
+void CMainDlg::RadioFound()
 {
-    m_window.m_uiCalls.Post([this] {
-        if (m_window.m_progress != nullptr)
-            m_window.m_progress->StepIt();
-    });
+    PostMessage(WM_RADIO_FOUND);
 }
 
-void CMainDlg::CEngineHost::EndOperation(int result)
+void CMainDlg::PortRefused(const std::string& /*name*/, PortOpenError error)
 {
-    // Also from the UI thread (the watchdog): posted all the same, so the dialog ends from its
-    // own loop after the progress steps queued before.
-    m_window.m_uiCalls.Post([this, result] {
-        if (m_window.m_progress != nullptr)
-            m_window.m_progress->EndDialog(result);
-    });
+    // The user chose a port the probe could not open: the port label says why.
+    if (const char* reason = PortOpenReasonText(error)) {
+        m_uiCalls.Post([this, reason] {
+            if (m_labPort != nullptr)
+                m_labPort->SetText(Utf8(reason));
+        });
+    }
 }
 
-int CMainDlg::CEngineHost::WritePort(const std::uint8_t* data, std::uint32_t count)
+void CMainDlg::PortClosed()
 {
-    std::uint32_t written = 0;
-    return m_window.m_port.Write(data, count, &written);
+    PostMessage(WM_PORT_CLOSED);
 }

@@ -1,34 +1,13 @@
 #pragma once
 
-// The program's own texts, exactly as the user sees them.
+#include "link/RadioTexts.h"
+
+// The window's own texts, exactly as the user sees them; the radio's are in link/.
 namespace Texts {
 
 inline constexpr char kInstanceKey[] = "VORLEND RADIO SOFTWARE VER2.0";
-inline constexpr char kWindowTitle[] = "Программное обеспечение ВОРЛЕНД";
-
 inline constexpr char kCurrentPort[] = "Текущий порт";
 inline constexpr char kDisconnected[] = "Отключен";
-
-inline constexpr char kCheckCable[] =
-    "Проверьте подключение кабеля к трансиверу и настройки COM-порта";
-inline constexpr char kPortOpenFailed[] = "Ошибка при открытии COM-порта";
-inline constexpr char kWarningCaption[] = "Предупреждение";
-inline constexpr char kReadTitle[] = "Считывание данных с трансивера";
-inline constexpr char kWriteTitle[] = "Запись данных в трансивер";
-inline constexpr char kReadDone[] = "Данные считаны успешно!";
-inline constexpr char kWriteDone[] = "Данные записаны успешно!";
-// A read that ended with channels the radio did not send; %1 lists their numbers.
-inline constexpr char kReadIncomplete[] = "Данные считаны не полностью. Не считаны каналы: %1.";
-// The trailing no-break space is part of the text.
-inline constexpr char kTimedOut[] = "Истекло время ожидания соединения\u00A0";
-// A write to the port failed during an operation.
-inline constexpr char kPortWriteFailed[] =
-    "Ошибка записи в COM-порт. Проверьте подключение кабеля к трансиверу";
-
-// Second line of kPortOpenFailed, by reason.
-inline constexpr char kPortBusy[] = "Порт занят другой программой.";
-inline constexpr char kPortNoPermission[] = "Нет прав доступа к порту.";
-inline constexpr char kPortNotFound[] = "Порт не найден.";
 
 inline constexpr char kBadFileFormat[] = "Неправильный формат файла";
 inline constexpr char kBadFileCrc[] = "Ошибки CRC";

@@ -19,6 +19,8 @@ inline constexpr int RESULT_PORT_FAILED = 3027;
 // A read reached its end, but the radio answered some channel requests with another block:
 // those rows kept what they held (SkippedChannels says which), so it is no success.
 inline constexpr int RESULT_READ_INCOMPLETE = 3029;
+// The program closed under the operation: its progress ends and no message follows.
+inline constexpr int RESULT_WINDOW_CLOSED = 3028;
 
 // What the protocol engine needs of the main window.
 //

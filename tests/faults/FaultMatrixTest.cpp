@@ -9,7 +9,7 @@
 // Further cells run at 9600 baud through the modelled USB-serial adapters, with replies cut in
 // two, the settings reply broken off and the identification late.
 
-#include "tests/faults/FakeWindow.h"
+#include "tests/faults/SessionRig.h"
 #include "tools/simradio/SimRadio.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ namespace {
 using namespace std::chrono_literals;
 using Kind = SimFault::Kind;
 using Rows = std::array<ChannelRecord, kChannelCount>;
-using Selections = std::array<int, CFakeWindow::kSettingsCount>;
+using Selections = std::array<int, CSessionRig::kSettingsCount>;
 
 constexpr auto kMatrixPeriod = 200ms;
 // Scheduling under the sanitizers and a busy machine; the watchdog itself allows 2 periods.
@@ -194,7 +194,7 @@ private:
     CellReport& m_report;
 };
 
-std::string ResultCode(const CFakeWindow::Outcome& o)
+std::string ResultCode(const CSessionRig::Outcome& o)
 {
     switch (o.result) {
     case RESULT_DONE:
@@ -242,7 +242,7 @@ CellReport RunCell(const Cell& cell, const Expected& expected, const Line& line 
         return report;
     }
 
-    CFakeWindow window;
+    CSessionRig window;
     const Rows before = cell.isRead ? MarkedRows(0xB0) : line.writeRows.value_or(MarkedRows(0x10));
     window.SetRows(before);
     window.SetSelections(WindowSelections());
@@ -288,7 +288,7 @@ CellReport RunCell(const Cell& cell, const Expected& expected, const Line& line 
                             ? 1 << (cell.block - 1)
                             : 0;
     check.Equal(int(o.skipped), skipped, "channels reported as not read");
-    check.Equal(o.message, CFakeWindow::Message(cell.isRead, o.result, o.counter, o.skipped),
+    check.Equal(o.message, CSessionRig::Message(cell.isRead, o.result, o.counter, o.skipped),
                 "message");
     if (o.result == TIMER_WATCHDOG) {
         check.True(o.sinceLastActivity <= 2 * period + kSlack,
@@ -353,7 +353,7 @@ CellReport RunCell(const Cell& cell, const Expected& expected, const Line& line 
     window.SetSelections(WindowSelections());
     const auto again = window.RunOperation(cell.isRead, radio->SlavePath(), period);
     check.Equal(again.result, RESULT_DONE, "next operation's result");
-    check.Equal(again.message, CFakeWindow::Message(cell.isRead, RESULT_DONE, 0, 0),
+    check.Equal(again.message, CSessionRig::Message(cell.isRead, RESULT_DONE, 0, 0),
                 "next operation's message");
     check.Equal(again.progress, cell.isRead ? 18 : 17, "next operation's progress bar");
     if (cell.isRead) {
