@@ -5,8 +5,8 @@
 #include "ChannelListView.h"
 #include "ComboEditUI.h"
 #include "FreqEditUI.h"
+#include "model/CellCommit.h"
 #include "model/CellText.h"
-#include "model/ValueText.h"
 #include "toolkit/ComboUI.h"
 #include "toolkit/PaintManager.h"
 #include "toolkit/SkinStyle.h"
@@ -20,41 +20,6 @@
 using namespace DuiLib;
 
 namespace {
-
-QString Utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-// F(T): the leading number of a typed frequency, written with five decimals.
-QString MegahertzText(const QString& typed)
-{
-    return QString::fromStdString(FormatMegahertz(LeadingNumber(typed.toStdString())));
-}
-
-bool FitsRecord(const QString& frequencyText)
-{
-    return ParseFrequency(frequencyText.toStdString()).has_value();
-}
-
-// Texts a fresh channel gets in columns 3 to 7, and what an emptied cell of those columns
-// falls back to.
-QString NewChannelText(int column)
-{
-    switch (column) {
-    case kColRxCode:
-    case kColTxCode:
-        return Utf8(kNoToneText);
-    case kColPower:
-        return Utf8(kPowerHigh);
-    case kColWidth:
-        return Utf8(kWidthWide);
-    case kColScan:
-        return Utf8(kScanYes);
-    default:
-        return {};
-    }
-}
 
 Qt::Alignment ParseHorizontalAlign(const QString& value)
 {
@@ -548,32 +513,11 @@ void CChannelList::CommitCell(int rowIndex, int column, const QString& text)
     if (row == nullptr)
         return;
     const bool inUse = !row->GetText(kColRxFreq).isEmpty();
-    if (column == kColRxFreq) {
-        if (text.isEmpty()) {
-            // Emptying the receive frequency takes the channel out of use on screen; the record
-            // keeps its bytes.
-            const int last = inUse ? kColScan : kColRxFreq;
-            for (int c = kColRxFreq; c <= last; ++c)
-                row->SetCellText(c, QString());
-        } else if (inUse) {
-            row->SetCellText(kColRxFreq, MegahertzText(text));
-        } else {
-            const QString frequency = MegahertzText(text);
-            // A frequency the record cannot hold must not half-fill a new channel.
-            if (!FitsRecord(frequency))
-                return;
-            row->SetCellText(kColRxFreq, frequency);
-            row->SetCellText(kColTxFreq, frequency);
-            for (int c = kColRxCode; c <= kColScan; ++c)
-                row->SetCellText(c, NewChannelText(c));
-        }
-    } else if (!inUse) {
+    const auto texts = CommitCellTexts(inUse, column, text.toStdString());
+    if (!texts)
         return;
-    } else if (column == kColTxFreq) {
-        row->SetCellText(kColTxFreq, MegahertzText(text));
-    } else if (column >= kColRxCode && column <= kColScan) {
-        row->SetCellText(column, text.isEmpty() ? NewChannelText(column) : text);
-    }
+    for (const CellAssignment& cell : *texts)
+        row->SetCellText(cell.column, QString::fromStdString(cell.text));
     RowChanged(rowIndex);
 }
 

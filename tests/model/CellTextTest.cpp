@@ -1,5 +1,6 @@
 #include "model/CellText.h"
 #include "SeparatorGuard.h"
+#include "model/CellCommit.h"
 #include "model/ToneCode.h"
 
 #include <gtest/gtest.h>
@@ -162,3 +163,48 @@ TEST(CellText, RandomRecordsRoundTripThroughTheirTexts)
 }
 
 } // namespace
+
+TEST(CellCommit, TheRulesOfACommittedEditAsRowTexts)
+{
+    SeparatorGuard comma(',');
+    using Texts = std::vector<CellAssignment>;
+    const auto commit = [](bool inUse, int column, std::string_view text) {
+        return CommitCellTexts(inUse, column, text);
+    };
+    const auto equal = [](const std::optional<Texts>& got, const Texts& want) {
+        if (!got || got->size() != want.size())
+            return false;
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            if ((*got)[i].column != want[i].column || (*got)[i].text != want[i].text)
+                return false;
+        }
+        return true;
+    };
+
+    // A receive frequency puts an unused row into use with the new-channel defaults, as F(T).
+    EXPECT_TRUE(equal(commit(false, kColRxFreq, "145,5abc"), {{kColRxFreq, "145,50000"},
+                                                              {kColTxFreq, "145,50000"},
+                                                              {kColRxCode, "Нет"},
+                                                              {kColTxCode, "Нет"},
+                                                              {kColPower, "Высокая"},
+                                                              {kColWidth, "Широкая (W)"},
+                                                              {kColScan, "Да"}}));
+    // One the record cannot hold changes nothing; an unused row takes nothing else.
+    EXPECT_FALSE(commit(false, kColRxFreq, "9999999").has_value());
+    EXPECT_FALSE(commit(false, kColTxFreq, "433,1").has_value());
+    EXPECT_FALSE(commit(false, kColPower, "Низкая").has_value());
+    // In use: frequencies as F(T), emptied cells back to the defaults, emptied receive
+    // frequency takes the row out of use.
+    EXPECT_TRUE(equal(commit(true, kColTxFreq, "446"), {{kColTxFreq, "446,00000"}}));
+    EXPECT_TRUE(equal(commit(true, kColRxFreq, "446,1"), {{kColRxFreq, "446,10000"}}));
+    EXPECT_TRUE(equal(commit(true, kColTxCode, ""), {{kColTxCode, "Нет"}}));
+    EXPECT_TRUE(equal(commit(true, kColScan, "Нет"), {{kColScan, "Нет"}}));
+    const auto emptied = commit(true, kColRxFreq, "");
+    ASSERT_TRUE(emptied.has_value());
+    ASSERT_EQ(emptied->size(), 7u);
+    for (const CellAssignment& cell : *emptied)
+        EXPECT_TRUE(cell.text.empty());
+    EXPECT_TRUE(equal(commit(false, kColRxFreq, ""), {{kColRxFreq, ""}}));
+    // The number column changes no text but still counts as a change of the row.
+    EXPECT_TRUE(equal(commit(true, kColNumber, "5"), {}));
+}
