@@ -1,4 +1,5 @@
 #include "MainDlg.h"
+#include "PortWatcher.h"
 
 #include "LocalTime.h"
 #include "Texts.h"
@@ -13,9 +14,6 @@
 #include "toolkit/ButtonUI.h"
 #include "toolkit/ComboUI.h"
 #include "toolkit/LabelUI.h"
-#ifndef _WIN32
-#include "link/UdevMonitor.h"
-#endif
 
 // Qt
 #include <QApplication>

@@ -18,7 +18,7 @@ class QKeyEvent;
 class QMenu;
 
 class CChannelList;
-class CUdevMonitor;
+class IPortWatcher;
 
 namespace DuiLib {
 class CComboUI;
@@ -64,7 +64,7 @@ public:
     void ShowAbout();
     // Requests a radio probe (the port combo's "itemselect" and start-up run it).
     void StartProbe();
-    // A serial port came or went (udev on Linux, WM_DEVICECHANGE on Windows).
+    // A serial port came or went (the platform's port watcher reports it).
     void PortDeviceChanged(bool arrival, const std::string& name);
 
     // Undo and redo of the grid and the settings combos (Ctrl+Z; Ctrl+Y, Ctrl+Shift+Z). An edit
@@ -116,9 +116,6 @@ protected:
     QWidget* CreateControl(const QString& className, QWidget* parent) override;
     void InitWindow() override;
     void OnFinalMessage() override;
-#ifdef _WIN32
-    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#endif
     bool OnKeyDown(int key) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void OnNcActivate(bool active) override;
@@ -175,9 +172,8 @@ private:
     // Before the session, whose threads call through it until the session has shut down.
     CUiThreadCall m_uiCalls;
     CRadioSession m_session{*this};
-#ifndef _WIN32
-    std::unique_ptr<CUdevMonitor> m_monitor;
-#endif
+    // Serial adapters plugged in and out; started with the port list.
+    std::unique_ptr<IPortWatcher> m_portWatcher;
 
     // Controls of the layout, owned by the window's control tree.
     CChannelList* m_channelList = nullptr;

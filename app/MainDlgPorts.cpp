@@ -1,12 +1,10 @@
 // The port list ("cboCOM"), serial adapters coming and going, the radio probe, and shut-down.
 #include "MainDlg.h"
+#include "PortWatcher.h"
 
 #include "link/PortDiscovery.h"
 #include "link/PortList.h"
 #include "toolkit/ComboUI.h"
-#ifndef _WIN32
-#include "link/UdevMonitor.h"
-#endif
 
 // Qt
 #include <QThread>
@@ -18,15 +16,13 @@ void CMainDlg::FillPortList()
     m_session.FillPorts(names);
     SyncPortCombo();
 
-#ifndef _WIN32
-    m_monitor = std::make_unique<CUdevMonitor>();
-    // Where udev cannot be watched (some containers) the list simply stays as found.
-    m_monitor->Start([this](PortChange change, const SerialPortInfo& port) {
+    m_portWatcher = CreatePortWatcher(*this);
+    // Where changes cannot be watched (udev in some containers) the list stays as found.
+    m_portWatcher->Start([this](PortChange change, const SerialPortInfo& port) {
         m_uiCalls.Post([this, arrival = change == PortChange::Arrival, name = port.name] {
             PortDeviceChanged(arrival, name);
         });
     });
-#endif
     StartProbe();
 }
 
@@ -92,9 +88,7 @@ void CMainDlg::ShutDown()
 {
     // Arrivals stop first, then the session ends an operation under way, lets go of the
     // threads waiting for this one and joins them.
-#ifndef _WIN32
-    if (m_monitor != nullptr)
-        m_monitor->Stop();
-#endif
+    if (m_portWatcher != nullptr)
+        m_portWatcher->Stop();
     m_session.ShutDown();
 }

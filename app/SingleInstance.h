@@ -1,39 +1,35 @@
 #pragma once
 
 // Qt
-#include <QLockFile>
-#include <QObject>
 #include <QString>
 
 // std
 #include <functional>
 #include <memory>
 
-class QLocalServer;
-
-// One copy of the program per user: the first copy holds a lock and listens on a local socket;
-// a later copy asks it to come to the front and then ends.
-class CSingleInstance : public QObject
+// One copy of the program per user. The first copy becomes primary; a later copy brings the
+// first one's window to the front and ends. How the copies find each other is the platform's
+// (CMake builds SingleInstanceMutex.cpp on Windows: a named mutex and the window's title;
+// SingleInstanceLocal.cpp elsewhere: a lock file and a local socket).
+class CSingleInstance
 {
-    Q_OBJECT
-
 public:
-    // `key` names the instance ("VORLEND RADIO SOFTWARE VER2.0").
-    explicit CSingleInstance(const QString& key, QObject* parent = nullptr);
-    ~CSingleInstance() override;
+    // `key` names the instance ("VORLEND RADIO SOFTWARE VER2.0"); `windowTitle` is the main
+    // window's, by which a later copy may find it.
+    CSingleInstance(const QString& key, const QString& windowTitle);
+    ~CSingleInstance();
+    CSingleInstance(const CSingleInstance&) = delete;
+    CSingleInstance& operator=(const CSingleInstance&) = delete;
 
     // True when this process is the first copy. Otherwise the first copy (if it is reachable)
-    // has been asked to show its window, and the caller should end.
+    // has been asked to show its window, and the caller should end with exit code 0.
     [[nodiscard]] bool TryBecomePrimary();
 
-    // Called in the first copy when a later copy starts.
-    void SetActivationHandler(std::function<void()> handler) { m_onActivate = std::move(handler); }
+    // Called in the first copy when a later copy asks it to show its window, where the
+    // platform leaves that to the first copy.
+    void SetActivationHandler(std::function<void()> handler);
 
 private:
-    void OnNewConnection();
-
-    QString m_serverName;
-    std::unique_ptr<QLockFile> m_lock;
-    QLocalServer* m_server = nullptr;
-    std::function<void()> m_onActivate;
+    class CImpl;
+    std::unique_ptr<CImpl> m_impl;
 };

@@ -1,12 +1,8 @@
 // Entry point: one copy per user, the user's locale and decimal separator, the main window.
 
-#include "MainDlg.h"
-#ifdef _WIN32
-#include "SingleInstanceWin32.h"
-#else
-#include "SingleInstance.h"
-#endif
 #include "LocalTime.h"
+#include "MainDlg.h"
+#include "SingleInstance.h"
 #include "Texts.h"
 #include "resources/SkinResources.h"
 
@@ -29,27 +25,21 @@ int main(int argc, char* argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
-#ifdef _WIN32
-    if (!ClaimSingleInstance())
-        return 0;
-#else
-    CSingleInstance instance(QString::fromLatin1(Texts::kInstanceKey));
+    CSingleInstance instance(QString::fromLatin1(Texts::kInstanceKey),
+                             QString::fromUtf8(Texts::kWindowTitle));
     if (!instance.TryBecomePrimary())
         return 0;
-#endif
 
     AdoptUserLocale();
 
     vorlend::RegisterBuiltinResources();
     auto* window = new CMainDlg;
     window->setAttribute(Qt::WA_DeleteOnClose);
-#ifndef _WIN32
     instance.SetActivationHandler([window] {
         window->showNormal();
         window->raise();
         window->activateWindow();
     });
-#endif
     window->Create(QString::fromUtf8(Texts::kWindowTitle));
     window->CenterWindow();
     window->show();

@@ -33,6 +33,16 @@ std::vector<std::string> ExtraPortsFromList(std::string_view value,
     return ports;
 }
 
+bool EnumerateSerialPorts(std::vector<std::string>& portNames)
+{
+    std::vector<SerialPortInfo> ports;
+    const bool ok = EnumerateSerialPortInfos(ports);
+    portNames.clear();
+    for (const SerialPortInfo& port : ports)
+        portNames.push_back(port.name);
+    return ok;
+}
+
 namespace {
 
 std::string Property(const UdevTtyDevice& device, const char* key)

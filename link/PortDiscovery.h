@@ -27,6 +27,18 @@ bool EnumerateSerialPorts(std::vector<std::string>& portNames);
 // The same with descriptions.
 bool EnumerateSerialPortInfos(std::vector<SerialPortInfo>& ports);
 
+// Where udev is absent (POSIX only): the ports among the tty devices of a sysfs class folder
+// (/sys/class/tty), judged by SerialPortFromUdev's rule from their links and attributes, named
+// in `devDir`; sorted by name.
+[[nodiscard]] std::vector<SerialPortInfo> SerialPortsFromSysfs(const std::string& classDir,
+                                                               const std::string& devDir);
+// Where sysfs is absent too: the USB adapters' nodes in a /dev folder, sorted by name.
+[[nodiscard]] std::vector<SerialPortInfo> SerialPortsFromDevScan(const std::string& devDir);
+// The machine's sysfs if it has one, else the /dev scan.
+[[nodiscard]] std::vector<SerialPortInfo> SerialPortsWithoutUdev();
+// Appends the existing paths of VORLEND_SERIAL_PORTS.
+void AppendExtraPorts(std::vector<SerialPortInfo>& ports);
+
 // Windows: the COM name in a device's friendly name, "USB Serial Port (COM3)" -> "COM3": the
 // text after the first "(" (all of it when there is none), up to its first ")" (nothing when
 // there is none), then its leading run of characters from "COM0123456789"; empty unless that

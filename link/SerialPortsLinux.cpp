@@ -1,14 +1,8 @@
-// Serial port discovery on Linux: udev's tty devices that have hardware behind them, plus the
-// paths listed in VORLEND_SERIAL_PORTS.
+// Serial port discovery on Linux: udev's tty devices that have hardware behind them (sysfs or a
+// /dev scan where udev cannot be used), plus the paths listed in VORLEND_SERIAL_PORTS.
 
 #include "link/PortDiscovery.h"
 #include "link/UdevDevice.h"
-
-// std
-#include <cstdlib>
-
-// system
-#include <unistd.h>
 
 bool EnumerateSerialPortInfos(std::vector<SerialPortInfo>& ports)
 {
@@ -35,20 +29,10 @@ bool EnumerateSerialPortInfos(std::vector<SerialPortInfo>& ports)
         udev_unref(u);
     }
 
-    if (const char* extra = std::getenv(kExtraPortsVariable)) {
-        const auto exists = [](const std::string& path) { return access(path.c_str(), F_OK) == 0; };
-        for (const std::string& path : ExtraPortsFromList(extra, exists))
-            ports.push_back({path, {}});
+    if (!ok) {
+        ports = SerialPortsWithoutUdev();
+        ok = true;
     }
-    return ok;
-}
-
-bool EnumerateSerialPorts(std::vector<std::string>& portNames)
-{
-    std::vector<SerialPortInfo> ports;
-    const bool ok = EnumerateSerialPortInfos(ports);
-    portNames.clear();
-    for (const SerialPortInfo& p : ports)
-        portNames.push_back(p.name);
+    AppendExtraPorts(ports);
     return ok;
 }

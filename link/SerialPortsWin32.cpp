@@ -102,13 +102,3 @@ bool EnumerateSerialPortInfos(std::vector<SerialPortInfo>& ports)
     }
     return ok;
 }
-
-bool EnumerateSerialPorts(std::vector<std::string>& portNames)
-{
-    std::vector<SerialPortInfo> ports;
-    const bool ok = EnumerateSerialPortInfos(ports);
-    portNames.clear();
-    for (const SerialPortInfo& port : ports)
-        portNames.push_back(port.name);
-    return ok;
-}

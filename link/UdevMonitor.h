@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/PortDiscovery.h"
+#include "link/PortWatcher.h"
 
 // std
 #include <atomic>
@@ -12,20 +12,18 @@
 //
 // Threads: Start and Stop from the owner's thread; the callback runs on the monitor's thread
 // and must not wait for the owner's thread if the owner may be inside Stop (post, don't send).
-class CUdevMonitor
+class CUdevMonitor final : public IPortWatcher
 {
 public:
-    using Callback = std::function<void(PortChange, const SerialPortInfo&)>;
-
     CUdevMonitor() = default;
-    ~CUdevMonitor();
+    ~CUdevMonitor() override;
     CUdevMonitor(const CUdevMonitor&) = delete;
     CUdevMonitor& operator=(const CUdevMonitor&) = delete;
 
     // False when udev cannot be watched here (no netlink socket, as in some containers).
-    bool Start(Callback callback);
+    bool Start(Callback callback) override;
     // Ends the thread and joins it; the callback is not called after Stop returns.
-    void Stop();
+    void Stop() override;
     [[nodiscard]] bool IsRunning() const { return m_thread.joinable(); }
 
 private:

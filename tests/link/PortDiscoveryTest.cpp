@@ -331,3 +331,66 @@ TEST(EnumerateSerialPorts, ListsNoVirtualTerminals)
 
 } // namespace
 #endif
+
+#ifndef _WIN32
+// std
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// Without udev, a sysfs tree gives the same ports udev would (an adapter with its names, a
+// confirmed UART; no console, no placeholder, no pseudo-terminal), and without sysfs the /dev
+// scan finds the adapters' nodes.
+TEST(DiscoveryWithoutUdev, SysfsJudgesAsUdevAndDevScanFindsAdapters)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("vorlend-sysfs-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    const fs::path devices = root / "devices";
+    const fs::path tty = root / "class" / "tty";
+    fs::create_directories(tty);
+    const auto write = [](const fs::path& path, const std::string& text) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << text << "\n";
+    };
+    // A device node in the tree, its driver link and its class entry.
+    const auto device = [&](const std::string& name, const std::string& place,
+                            const std::string& driver) {
+        const fs::path node = devices / place / name;
+        fs::create_directories(node);
+        if (!driver.empty()) {
+            fs::create_directories(root / "drivers" / driver);
+            fs::create_directories(node / "device");
+            fs::create_symlink(root / "drivers" / driver, node / "device" / "driver");
+        }
+        fs::create_directory_symlink(node, tty / name);
+        return node;
+    };
+    const fs::path usb = device("ttyUSB0", "usb1/1-1/1-1:1.0", "ftdi_sio");
+    write(usb / "device" / ".." / "product", "FT232R USB UART");
+    write(usb / "device" / ".." / "manufacturer", "FTDI");
+    write(device("ttyS0", "platform/serial8250", "serial8250") / "type", "4");
+    write(device("ttyS1", "platform/serial8250", "serial8250") / "type", "0");
+    device("ttyS2", "platform/serial8250", "serial8250"); // no type: a placeholder
+    device("tty1", "virtual/tty", "");
+    device("console", "virtual/tty", "");
+
+    const std::vector<SerialPortInfo> found = SerialPortsFromSysfs(tty.string(), "/dev");
+    const std::vector<SerialPortInfo> want{{"/dev/ttyS0", ""},
+                                           {"/dev/ttyUSB0", "FT232R USB UART (FTDI)"}};
+    EXPECT_EQ(found, want);
+
+    const fs::path dev = root / "dev";
+    fs::create_directories(dev / "pts");
+    for (const char* name : {"ttyUSB1", "ttyACM0", "ttyS0", "tty1", "console", "ttyUSB"})
+        write(dev / name, "");
+    const std::vector<SerialPortInfo> scanned = SerialPortsFromDevScan(dev.string());
+    const std::vector<SerialPortInfo> adapters{{(dev / "ttyACM0").string(), ""},
+                                               {(dev / "ttyUSB1").string(), ""}};
+    EXPECT_EQ(scanned, adapters);
+    fs::remove_all(root);
+}
+
+} // namespace
+#endif
