@@ -59,7 +59,7 @@ public:
 
     explicit CCommPort(ICommPortProcess* receiver);
     // Closes the port and joins its reader thread.
-    virtual ~CCommPort();
+    ~CCommPort() override;
     CCommPort(const CCommPort&) = delete;
     CCommPort& operator=(const CCommPort&) = delete;
 

@@ -173,6 +173,7 @@ private:
     {
     public:
         explicit CEngineHost(CRadioSession& session) : m_session(session) {}
+        virtual ~CEngineHost() = default;
         ChannelRecord RowRecord(int row) override;
         void ChannelReceived(int row, const ChannelRecord& record) override;
         void SettingsReceived(const std::uint8_t* frame, std::uint32_t count) override;

@@ -37,7 +37,7 @@ std::vector<SerialPortInfo> SerialPortsFromSysfs(const std::string& classDir,
     std::vector<SerialPortInfo> ports;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(classDir, error)) {
-        const fs::path tty = entry.path();
+        const fs::path& tty = entry.path();
         UdevTtyDevice device;
         device.properties["DEVNAME"] = devDir + "/" + tty.filename().string();
         device.properties["SUBSYSTEM"] = "tty";
