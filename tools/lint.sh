@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The code's gates: every C++ file as .clang-format lays it out, and clang-tidy's checks
+# The code's gates: every C++ file as .clang-format lays it out, each folder including only the
+# folders it may use and no include cycles (tools/check-layers.py), and clang-tidy's checks
 # (.clang-tidy) clean on the Qt-free layers (model/, file/, link/, cli/, tools/). The -Werror
 # build is the sanitizer run's (tools/sanitize-test.sh).
 #
@@ -7,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(clang-format clang-tidy cmake ninja-build g++ pkg-config libudev-dev zlib1g-dev)
+packages=(clang-format clang-tidy python3 cmake ninja-build g++ pkg-config libudev-dev zlib1g-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -21,6 +22,9 @@ fi
 start=$(date +%s)
 echo "== clang-format"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
+echo "== layers"
+python3 tools/check-layers.py
 
 echo "== clang-tidy"
 # Configuring is enough: the Qt-free code needs no generated files.
