@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12. Run as root.
+# Installs what building, running and testing need on Debian 12, and any further packages named
+# as arguments. Run as root.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
     poppler-utils  # pdftotext, pdfinfo: the channel card tests read their PDFs back
     python3
     libreoffice-calc
+    "$@"
 )
 
 missing=()

@@ -8,16 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(clang-format clang-tidy python3 cmake ninja-build g++ pkg-config libudev-dev zlib1g-dev)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash tools/install-deps.sh clang-format clang-tidy
 
 start=$(date +%s)
 echo "== clang-format"
