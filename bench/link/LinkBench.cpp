@@ -2,7 +2,7 @@
 // pure line time and the time the protocol's own read windows allow, then the same through
 // each modelled USB-serial adapter beside the direct line.
 
-#include "tests/link/LinkRig.h"
+#include "tests/support/LinkRig.h"
 #include "tools/simradio/SimRadio.h"
 
 // std

@@ -7,7 +7,7 @@
 #include "link/PortList.h"
 #include "link/RadioProbe.h"
 #include "link/RadioProtocol.h"
-#include "tests/link/FakeHost.h"
+#include "tests/support/FakeHost.h"
 #include "tools/simradio/SimRadio.h"
 
 // std

@@ -3,9 +3,9 @@
 // dialog's way to a file.
 
 #include "app/ChannelCard.h"
-#include "CardPrinting.h"
 #include "model/CellText.h"
 #include "model/DecimalSeparator.h"
+#include "tests/support/CardPrinting.h"
 
 // Qt
 #include <QPageSize>

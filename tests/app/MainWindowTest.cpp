@@ -1,7 +1,6 @@
 // The whole program as a user meets it: the main window built from the embedded skin, the
 // simulated radio on a pseudo-terminal, keys, the toolbar, files.
 
-#include "FakePrompts.h"
 #include "app/DataFileIO.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
@@ -15,6 +14,7 @@
 #include "model/ToneCode.h"
 #include "model/ValueText.h"
 #include "resources/SkinResources.h"
+#include "tests/support/FakePrompts.h"
 #include "toolkit/ComboUI.h"
 #include "toolkit/LabelUI.h"
 #include "tools/simradio/SimRadio.h"

@@ -2,12 +2,12 @@
 // a write, and while serial adapters come and go. The window must be gone within a second,
 // show nothing more, and leave no thread behind that touches it (run under ThreadSanitizer).
 
-#include "FakePrompts.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
 #include "link/RadioProbe.h"
 #include "model/DecimalSeparator.h"
 #include "resources/SkinResources.h"
+#include "tests/support/FakePrompts.h"
 #include "toolkit/ComboUI.h"
 #include "tools/simradio/SimRadio.h"
 

@@ -1,5 +1,4 @@
 #include "controls/ChannelList.h"
-#include "GridFixture.h"
 #include "controls/CboEditWnd.h"
 #include "controls/ComboEditUI.h"
 #include "controls/FreqEditUI.h"
@@ -7,6 +6,7 @@
 #include "model/CellText.h"
 #include "model/DecimalSeparator.h"
 #include "model/ToneCode.h"
+#include "tests/support/GridFixture.h"
 #include "toolkit/ComboUI.h"
 #include "toolkit/PaintManager.h"
 

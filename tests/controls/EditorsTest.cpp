@@ -1,10 +1,10 @@
-#include "GridFixture.h"
 #include "controls/CboEditWnd.h"
 #include "controls/ComboEditUI.h"
 #include "controls/FreqEditUI.h"
 #include "controls/FreqEditWnd.h"
 #include "model/DecimalSeparator.h"
 #include "model/ToneCode.h"
+#include "tests/support/GridFixture.h"
 #include "toolkit/PaintManager.h"
 
 // Qt

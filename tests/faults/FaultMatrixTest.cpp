@@ -9,7 +9,7 @@
 // Further cells run at 9600 baud through the modelled USB-serial adapters, with replies cut in
 // two, the settings reply broken off and the identification late.
 
-#include "tests/faults/SessionRig.h"
+#include "tests/support/SessionRig.h"
 #include "tools/simradio/SimRadio.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "model/SettingsMapping.h"
 #include "model/ToneCode.h"
-#include "tests/model/SeparatorGuard.h"
+#include "tests/support/SeparatorGuard.h"
 
 #include <gtest/gtest.h>
 

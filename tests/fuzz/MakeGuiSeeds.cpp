@@ -7,7 +7,7 @@
 #include "model/ToneCode.h"
 #include "model/ValueText.h"
 #include "resources/SkinResources.h"
-#include "tests/toolkit/TestZip.h"
+#include "tests/support/TestZip.h"
 #include "toolkit/ZipArchive.h"
 
 // std

@@ -2,8 +2,8 @@
 // in-memory port that other tests may use in its place.
 
 #include "link/CommPort.h"
-#include "tests/link/FakeCommPort.h"
-#include "tests/link/PtyPeer.h"
+#include "tests/support/FakeCommPort.h"
+#include "tests/support/PtyPeer.h"
 
 #include <gtest/gtest.h>
 

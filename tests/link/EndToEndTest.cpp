@@ -1,7 +1,7 @@
 // Reads and writes through a real pseudo-terminal against the simulated radio, at line speed.
 
 #include "file/Crc16.h"
-#include "tests/link/LinkRig.h"
+#include "tests/support/LinkRig.h"
 #include "tools/simradio/SimRadio.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include "link/PortGate.h"
 #include "link/PortList.h"
 #include "link/UdevMonitor.h"
-#include "tests/link/FakeCommPort.h"
-#include "tests/link/FakeHost.h"
+#include "tests/support/FakeCommPort.h"
+#include "tests/support/FakeHost.h"
 #include "tools/simradio/SimRadio.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "link/RadioProtocol.h"
 #include "file/Crc16.h"
-#include "tests/link/FakeHost.h"
+#include "tests/support/FakeHost.h"
 
 #include <gtest/gtest.h>
 

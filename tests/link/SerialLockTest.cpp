@@ -2,7 +2,7 @@
 
 #include "link/CommPort.h"
 #include "link/SerialLockPosix.h"
-#include "tests/link/PtyPeer.h"
+#include "tests/support/PtyPeer.h"
 
 #include <gtest/gtest.h>
 

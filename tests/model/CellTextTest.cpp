@@ -1,7 +1,7 @@
 #include "model/CellText.h"
-#include "SeparatorGuard.h"
 #include "model/CellCommit.h"
 #include "model/ToneCode.h"
+#include "tests/support/SeparatorGuard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "model/ToneCode.h"
-#include "SeparatorGuard.h"
+#include "tests/support/SeparatorGuard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "model/ValueText.h"
-#include "SeparatorGuard.h"
 #include "model/DecimalSeparator.h"
+#include "tests/support/SeparatorGuard.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // VORLEND_WINE_RADIO_PORT. The simulated radio's default memory is the expected read result.
 // Without the variable the tests skip.
 
-#include "tests/link/LinkRig.h"
+#include "tests/support/LinkRig.h"
 #include "tools/simradio/SimRadioCore.h"
 
 #include <gtest/gtest.h>

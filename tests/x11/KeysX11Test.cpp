@@ -3,7 +3,6 @@
 // window system shows: where the keyboard focus is when F11 or F12 arrives inside a typing
 // window or a combo, typing into a focused cell, and the Tab order.
 
-#include "../app/FakePrompts.h"
 #include "app/MainDlg.h"
 #include "app/Texts.h"
 #include "controls/ChannelList.h"
@@ -13,6 +12,7 @@
 #include "model/ToneCode.h"
 #include "model/ValueText.h"
 #include "resources/SkinResources.h"
+#include "tests/support/FakePrompts.h"
 #include "toolkit/ComboUI.h"
 #include "tools/simradio/SimRadio.h"
 

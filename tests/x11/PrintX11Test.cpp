@@ -1,8 +1,8 @@
 // The print dialog of the channel card with real keys (XTest through xdotool) on an Xvfb
 // server: Enter confirms and the card reaches the file, Escape prints nothing.
 
-#include "../app/CardPrinting.h"
 #include "app/ChannelCard.h"
+#include "tests/support/CardPrinting.h"
 
 // Qt
 #include <QProcess>

@@ -194,4 +194,4 @@ void DialogsTest::aboutBoxCloses()
 }
 
 QTEST_MAIN(DialogsTest)
-#include "tst_dialogs.moc"
+#include "DialogsTest.moc"

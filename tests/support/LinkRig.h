@@ -2,7 +2,7 @@
 
 #include "link/CommPort.h"
 #include "link/RadioProtocol.h"
-#include "tests/link/FakeHost.h"
+#include "tests/support/FakeHost.h"
 
 // std
 #include <atomic>

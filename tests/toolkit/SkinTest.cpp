@@ -3,7 +3,7 @@
 // the program relies on.
 
 #include "resources/SkinResources.h"
-#include "tests/toolkit/TestWindow.h"
+#include "tests/support/TestWindow.h"
 #include "toolkit/ButtonUI.h"
 #include "toolkit/ComboUI.h"
 #include "toolkit/ContainerUI.h"
@@ -369,4 +369,4 @@ void SkinTest::restoreButtonStartsHidden()
 }
 
 QTEST_MAIN(SkinTest)
-#include "tst_skin.moc"
+#include "SkinTest.moc"

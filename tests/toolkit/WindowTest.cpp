@@ -2,8 +2,8 @@
 // failure rules, and an offscreen rendering of the whole window.
 
 #include "resources/SkinResources.h"
-#include "tests/toolkit/TestWindow.h"
-#include "tests/toolkit/TestZip.h"
+#include "tests/support/TestWindow.h"
+#include "tests/support/TestZip.h"
 #include "toolkit/ButtonUI.h"
 #include "toolkit/ComboUI.h"
 #include "toolkit/LabelUI.h"
@@ -410,4 +410,4 @@ void WindowTest::missingPicturesStillBuildTheWindow()
 }
 
 QTEST_MAIN(WindowTest)
-#include "tst_window.moc"
+#include "WindowTest.moc"

@@ -1,4 +1,4 @@
-#include "tests/toolkit/TestZip.h"
+#include "tests/support/TestZip.h"
 
 // Qt
 #include <QtEndian>

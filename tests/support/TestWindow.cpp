@@ -1,4 +1,4 @@
-#include "tests/toolkit/TestWindow.h"
+#include "tests/support/TestWindow.h"
 
 #include "toolkit/ControlUI.h"
 #include "toolkit/PaintManager.h"

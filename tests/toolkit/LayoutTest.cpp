@@ -231,4 +231,4 @@ void LayoutTest::textTooLongForALabelIsShortenedInTheMiddleWithTheWholeTextAsToo
 }
 
 QTEST_MAIN(LayoutTest)
-#include "tst_layout.moc"
+#include "LayoutTest.moc"

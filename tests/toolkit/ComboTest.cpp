@@ -279,4 +279,4 @@ void ComboTest::longTextsStayReadable()
 }
 
 QTEST_MAIN(ComboTest)
-#include "tst_combo.moc"
+#include "ComboTest.moc"

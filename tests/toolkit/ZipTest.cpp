@@ -2,7 +2,7 @@
 // entries, never a crash or wrong bytes.
 
 #include "resources/SkinResources.h"
-#include "tests/toolkit/TestZip.h"
+#include "tests/support/TestZip.h"
 #include "toolkit/ZipArchive.h"
 
 // Qt
@@ -221,4 +221,4 @@ void ZipTest::inflateInsistsOnExactSize()
 }
 
 QTEST_MAIN(ZipTest)
-#include "tst_zip.moc"
+#include "ZipTest.moc"
