@@ -1,12 +1,12 @@
 #pragma once
 
 #include "SnapshotCommand.h"
-#include "UiThreadCall.h"
 #include "UserPrompts.h"
 #include "link/CommPort.h"
 #include "link/PortGate.h"
 #include "link/RadioProtocol.h"
 #include "model/RadioImage.h"
+#include "toolkit/UiThreadCall.h"
 #include "toolkit/WindowImplBase.h"
 
 // Qt

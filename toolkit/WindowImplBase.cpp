@@ -15,7 +15,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QThread>
 #include <QWindow>
 
 // std
@@ -24,20 +23,6 @@
 namespace DuiLib {
 
 namespace {
-
-const QEvent::Type kMessageEvent = QEvent::Type(QEvent::registerEventType());
-
-// A message queued by PostMessage.
-class CMessageEvent : public QEvent
-{
-public:
-    CMessageEvent(unsigned m, quintptr w, qintptr l)
-        : QEvent(kMessageEvent), msg(m), wParam(w), lParam(l)
-    {}
-    unsigned msg;
-    quintptr wParam;
-    qintptr lParam;
-};
 
 WindowImplBase::FailureHandler& FailureHandlerSlot()
 {
@@ -53,7 +38,8 @@ void WindowImplBase::SetLayoutFailureHandler(FailureHandler handler)
 }
 
 WindowImplBase::WindowImplBase(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_pm(new CPaintManagerUI(this))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_pm(new CPaintManagerUI(this)),
+      m_calls(this)
 {
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
@@ -182,16 +168,13 @@ QWidget* WindowImplBase::FindControlWidget(const QString& name) const
 
 void WindowImplBase::PostMessage(unsigned msg, quintptr wParam, qintptr lParam)
 {
-    QCoreApplication::postEvent(this, new CMessageEvent(msg, wParam, lParam));
+    m_calls.Post([this, msg, wParam, lParam] { Dispatch(msg, wParam, lParam); });
 }
 
 qintptr WindowImplBase::SendMessage(unsigned msg, quintptr wParam, qintptr lParam)
 {
-    if (QThread::currentThread() == thread())
-        return Dispatch(msg, wParam, lParam);
     qintptr result = 0;
-    QMetaObject::invokeMethod(
-        this, [&] { result = Dispatch(msg, wParam, lParam); }, Qt::BlockingQueuedConnection);
+    m_calls.Send([&] { result = Dispatch(msg, wParam, lParam); });
     return result;
 }
 
@@ -255,16 +238,6 @@ qintptr WindowImplBase::HandleCustomMessage(unsigned msg, quintptr wParam, qintp
     (void)lParam;
     handled = false;
     return 0;
-}
-
-bool WindowImplBase::event(QEvent* event)
-{
-    if (event->type() == kMessageEvent) {
-        const auto* m = static_cast<CMessageEvent*>(event);
-        Dispatch(m->msg, m->wParam, m->lParam);
-        return true;
-    }
-    return QWidget::event(event);
 }
 
 void WindowImplBase::timerEvent(QTimerEvent* event)

@@ -4,6 +4,7 @@
 #include "NotifyPump.h"
 #include "TimerTable.h"
 #include "UIBase.h"
+#include "UiThreadCall.h"
 
 // Qt
 #include <QPointer>
@@ -129,7 +130,6 @@ protected:
     virtual qintptr HandleCustomMessage(unsigned msg, quintptr wParam, qintptr lParam,
                                         bool& handled);
 
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -151,6 +151,7 @@ private:
     CNotifyPump m_basePump;
     int m_closeResult = 0;
     CTimerTable m_timers;
+    CUiThreadCall m_calls; // PostMessage and SendMessage from other threads
 
     // A move or resize the window does itself when the platform cannot do it.
     Qt::Edges m_dragEdges;
