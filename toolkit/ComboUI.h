@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SkinFace.h"
 #include "UIBase.h"
 
 // Qt
@@ -36,10 +37,10 @@ public:
     ~CComboUI() override;
 
     [[nodiscard]] QString GetClass() const override;
-    // Besides the common attributes: "textpadding", "normalimage", "hotimage", "pushedimage",
-    // "focusedimage", "disabledimage", "font", "textcolor", "disabledtextcolor",
-    // "itemtextpadding", "itemfont", "itemheight", "itemtextcolor", "itemhotbkcolor",
-    // "itemselectedbkcolor", "itemselectedtextcolor", "dropboxsize" ("width,height").
+    // Besides the common attributes: the skin face's (CSkinFace: "textpadding", the state
+    // images, "font", "textcolor", "disabledtextcolor", "align", "valign"), "itemtextpadding",
+    // "itemfont", "itemheight", "itemtextcolor", "itemhotbkcolor", "itemselectedbkcolor",
+    // "itemselectedtextcolor", "dropboxsize" ("width,height").
     void SetAttribute(const QString& name, const QString& value) override;
 
     // Items. Adding or removing items never sends "itemselect"; the selection keeps its item.
@@ -61,15 +62,15 @@ public:
     [[nodiscard]] virtual QString GetText() const;
     virtual void SetText(const QString& text);
 
-    [[nodiscard]] virtual QMargins GetTextPadding() const { return m_textPadding; }
+    [[nodiscard]] virtual QMargins GetTextPadding() const { return m_face.text.padding; }
     virtual void SetTextPadding(const QMargins& padding);
     // The control's rectangle reduced by the text padding.
     [[nodiscard]] virtual QRect GetTextRect() const;
 
     void SetFont(int index);
-    [[nodiscard]] int GetFont() const { return m_font; }
+    [[nodiscard]] int GetFont() const { return m_face.text.font; }
     void SetTextColor(const QColor& colour);
-    [[nodiscard]] QColor GetTextColor() const { return m_textColor; }
+    [[nodiscard]] QColor GetTextColor() const { return m_face.text.textColor; }
     void SetDisabledTextColor(const QColor& colour);
 
     void SetNormalImage(const QString& description);
@@ -113,16 +114,8 @@ private:
     int m_curSel = -1;
     int m_syncing = 0; // > 0 while this class itself moves QComboBox's current index
     int m_itemHeight = 16;
-    QMargins m_textPadding;
-    int m_font = -1;
+    CSkinFace m_face;
     int m_itemFont = -1; // -1: the same font as the combo's text
-    QColor m_textColor;
-    QColor m_disabledTextColor;
-    QString m_normalImage;
-    QString m_hotImage;
-    QString m_pushedImage;
-    QString m_focusedImage;
-    QString m_disabledImage;
     bool m_hot = false;
     bool m_pushed = false;
     bool m_dropped = false;
