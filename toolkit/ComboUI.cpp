@@ -121,12 +121,12 @@ bool CComboUI::InsertItem(int index, const QString& text)
 {
     if (index < 0 || index > count())
         return false;
-    ++m_syncing;
+    // Qt selects the first item put into an empty combo; the selection keeps its item instead.
+    const int selected = currentIndex();
+    ++m_quiet;
     insertItem(index, text);
-    if (m_curSel >= index)
-        ++m_curSel;
-    SyncCurrentIndex();
-    --m_syncing;
+    SetCurrentIndexQuietly(selected >= index ? selected + 1 : selected);
+    --m_quiet;
     return true;
 }
 
@@ -134,25 +134,21 @@ bool CComboUI::RemoveAt(int index)
 {
     if (index < 0 || index >= count())
         return false;
-    ++m_syncing;
+    // Qt moves a removed selection to a neighbour; here it goes.
+    const int selected = currentIndex();
+    ++m_quiet;
     removeItem(index);
-    if (m_curSel == index)
-        m_curSel = -1;
-    else if (m_curSel > index)
-        --m_curSel;
-    SyncCurrentIndex();
-    --m_syncing;
+    SetCurrentIndexQuietly(selected == index ? -1 : selected > index ? selected - 1 : selected);
+    --m_quiet;
     update();
     return true;
 }
 
 void CComboUI::RemoveAll()
 {
-    ++m_syncing;
+    ++m_quiet;
     clear();
-    m_curSel = -1;
-    SyncCurrentIndex();
-    --m_syncing;
+    --m_quiet;
     update();
 }
 
@@ -171,28 +167,27 @@ bool CComboUI::SelectItem(int index, bool takeFocus)
 {
     if (takeFocus)
         setFocus(Qt::OtherFocusReason);
-    if (index == m_curSel)
+    const int old = currentIndex();
+    if (index == old)
         return true;
-    const int old = m_curSel;
     if (index < 0 || count() == 0) {
-        m_curSel = -1;
-        SyncCurrentIndex();
+        SetCurrentIndexQuietly(-1);
         update();
         return false;
     }
-    m_curSel = std::min(index, count() - 1);
-    if (m_curSel == old)
+    const int now = std::min(index, count() - 1);
+    if (now == old)
         return true;
-    SyncCurrentIndex();
+    SetCurrentIndexQuietly(now);
     update();
     if (CPaintManagerUI* manager = GetManager())
-        manager->SendNotify(this, QStringLiteral("itemselect"), m_curSel, old);
+        manager->SendNotify(this, QStringLiteral("itemselect"), now, old);
     return true;
 }
 
 QString CComboUI::GetText() const
 {
-    return GetItemText(m_curSel);
+    return GetItemText(currentIndex());
 }
 
 void CComboUI::SetText(const QString& text)
@@ -316,6 +311,8 @@ void CComboUI::FitPopupToItems()
 
 void CComboUI::hidePopup()
 {
+    // Qt closes the list before it selects the item picked in it.
+    m_beforeInput = currentIndex();
     QComboBox::hidePopup();
     m_dropped = false;
     m_pushed = false;
@@ -326,6 +323,8 @@ void CComboUI::hidePopup()
 
 bool CComboUI::event(QEvent* event)
 {
+    // Keys and the wheel reach QComboBox's handlers, which may move the selection, from here.
+    m_beforeInput = currentIndex();
     switch (event->type()) {
     case QEvent::ParentChange:
     case QEvent::Show:
@@ -446,21 +445,21 @@ QFont CComboUI::GetSkinFont(int index) const
 
 void CComboUI::OnCurrentIndexChanged(int index)
 {
-    if (m_syncing > 0)
+    if (m_quiet > 0)
         return;
-    // The list window, a key or the wheel moved Qt's current index: put it back and let
-    // SelectItem make the change, so that overrides and notifications see it.
-    SyncCurrentIndex();
+    // The list window, a key or the wheel moved the selection: take the step back and let
+    // SelectItem make it, so that overrides and notifications see the change.
+    SetCurrentIndexQuietly(m_beforeInput);
     SelectItem(index);
 }
 
-void CComboUI::SyncCurrentIndex()
+void CComboUI::SetCurrentIndexQuietly(int index)
 {
-    if (currentIndex() == m_curSel)
+    if (currentIndex() == index)
         return;
-    ++m_syncing;
-    setCurrentIndex(m_curSel);
-    --m_syncing;
+    ++m_quiet;
+    setCurrentIndex(index);
+    --m_quiet;
 }
 
 void CComboUI::EnsureTracked()

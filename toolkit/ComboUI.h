@@ -12,8 +12,8 @@ namespace DuiLib {
 class CPaintManagerUI;
 
 // A drop-down list of label rows, painted with the skin's combo faces; layout class "Combo".
-// Qt's QComboBox supplies the list window, the keyboard and the wheel; this class keeps the
-// selection (-1 = none) and raises the toolkit's notifications through the window's
+// Qt's QComboBox supplies the list window, the keyboard, the wheel and the selection (its
+// current index; -1 = none); this class raises the toolkit's notifications through the window's
 // CPaintManagerUI: "itemselect" (wParam new index, lParam old index) on every change of the
 // selection, whoever makes it, and "dropdown" when the list opens. The window's focus tracking
 // gives it "setfocus" and "killfocus".
@@ -54,7 +54,7 @@ public:
     void SetItemHeight(int height);
     [[nodiscard]] int GetItemHeight() const { return m_itemHeight; }
 
-    [[nodiscard]] int GetCurSel() const { return m_curSel; }
+    [[nodiscard]] int GetCurSel() const { return currentIndex(); }
     // Same index: nothing happens, true. Index below 0 or no items: no selection, nothing sent,
     // false. An index past the last item selects the last. Sends "itemselect" (new, old).
     virtual bool SelectItem(int index, bool takeFocus = false);
@@ -107,12 +107,15 @@ protected:
 
 private:
     void OnCurrentIndexChanged(int index);
-    void SyncCurrentIndex();
+    // Moves QComboBox's current index without the change counting as a selection by Qt.
+    void SetCurrentIndexQuietly(int index);
     void FitPopupToItems();
     void EnsureTracked();
 
-    int m_curSel = -1;
-    int m_syncing = 0; // > 0 while this class itself moves QComboBox's current index
+    int m_quiet = 0; // > 0 while this class itself moves QComboBox's current index
+    // The selection as it was when Qt last began handling input that may change it (a key, the
+    // wheel, a pick in the list): the old index of the change Qt then makes.
+    int m_beforeInput = -1;
     int m_itemHeight = 16;
     CSkinFace m_face;
     int m_itemFont = -1; // -1: the same font as the combo's text
