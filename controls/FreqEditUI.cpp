@@ -184,13 +184,7 @@ QFont CFreqEditUI::GetSkinFont() const
 
 QRect CFreqEditUI::GetEditRect() const
 {
-    QRect area = rect().marginsRemoved(m_textPadding);
-    const int fontHeight = QFontMetrics(GetSkinFont()).height();
-    if (fontHeight < area.height()) {
-        area.setTop(area.top() + (area.height() - fontHeight) / 2);
-        area.setHeight(fontHeight);
-    }
-    return area;
+    return FitToFontHeight(rect().marginsRemoved(m_textPadding), GetSkinFont());
 }
 
 bool CFreqEditUI::Activate()
@@ -207,6 +201,9 @@ void CFreqEditUI::OpenWindow()
 {
     auto* wnd = new CFreqEditWnd(this);
     m_wnd = wnd;
+    connect(wnd, &CFilteredLineEdit::TextTyped, this, &CFreqEditUI::OnWindowTextChanged);
+    connect(wnd, &CFilteredLineEdit::EnterPressed, this, &CFreqEditUI::OnWindowReturn);
+    connect(wnd, &CFilteredLineEdit::Closing, this, [this, wnd] { OnWindowClosing(wnd); });
     // Focus given to the control while it types goes on to the typing window, so a press on
     // the control's margin does not close it.
     setFocusProxy(wnd);
@@ -247,15 +244,8 @@ void CFreqEditUI::Notify(const QString& type)
 
 void CFreqEditUI::setVisible(bool visible)
 {
-    if (!visible && !isHidden()) {
-        // Hiding the focused editor hands the focus to the window (so it gets "killfocus")
-        // instead of letting it wander to the next widget in the chain.
-        const QWidget* focus = QApplication::focusWidget();
-        if (focus == this || isAncestorOf(focus)) {
-            if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
-                manager->KillFocus();
-        }
-    }
+    if (!visible && !isHidden())
+        HandFocusToWindow(this);
     CControlUI::setVisible(visible);
 }
 

@@ -80,14 +80,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    friend class CFreqEditWnd;
-
     void OnButtonPress(QMouseEvent* event);
     void OpenWindow();
     void PaintStatusImage(QPainter& painter);
     void PaintText(QPainter& painter);
     void Notify(const QString& type);
-    // Called by the typing window.
+    // What the typing window signals.
     void OnWindowTextChanged(const QString& text);
     void OnWindowReturn();
     void OnWindowClosing(CFreqEditWnd* wnd);
