@@ -23,11 +23,6 @@ using namespace DuiLib;
 
 namespace {
 
-QString Utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 // F(T): the leading number of a typed frequency, written with five decimals.
 QString MegahertzText(const QString& typed)
 {
