@@ -74,34 +74,23 @@ void ChangeHints(QWidget& widget, Change change)
     SetLayoutHints(&widget, hints);
 }
 
+// A size attribute: a number of pixels, never below 0.
+template <int LayoutHints::*Hint>
+void SetSizeHint(QWidget& widget, const QString& value)
+{
+    ChangeHints(widget, [&](LayoutHints& h) { h.*Hint = NonNegative(value); });
+}
+
 const CAttributeTable<QWidget>& CommonAttributes()
 {
     static const CAttributeTable<QWidget> table{
         {"name", [](QWidget& w, const QString& v) { w.setObjectName(v); }},
-        {"width",
-         [](QWidget& w, const QString& v) {
-             ChangeHints(w, [&](LayoutHints& h) { h.fixedWidth = NonNegative(v); });
-         }},
-        {"height",
-         [](QWidget& w, const QString& v) {
-             ChangeHints(w, [&](LayoutHints& h) { h.fixedHeight = NonNegative(v); });
-         }},
-        {"minwidth",
-         [](QWidget& w, const QString& v) {
-             ChangeHints(w, [&](LayoutHints& h) { h.minWidth = NonNegative(v); });
-         }},
-        {"minheight",
-         [](QWidget& w, const QString& v) {
-             ChangeHints(w, [&](LayoutHints& h) { h.minHeight = NonNegative(v); });
-         }},
-        {"maxwidth",
-         [](QWidget& w, const QString& v) {
-             ChangeHints(w, [&](LayoutHints& h) { h.maxWidth = NonNegative(v); });
-         }},
-        {"maxheight",
-         [](QWidget& w, const QString& v) {
-             ChangeHints(w, [&](LayoutHints& h) { h.maxHeight = NonNegative(v); });
-         }},
+        {"width", SetSizeHint<&LayoutHints::fixedWidth>},
+        {"height", SetSizeHint<&LayoutHints::fixedHeight>},
+        {"minwidth", SetSizeHint<&LayoutHints::minWidth>},
+        {"minheight", SetSizeHint<&LayoutHints::minHeight>},
+        {"maxwidth", SetSizeHint<&LayoutHints::maxWidth>},
+        {"maxheight", SetSizeHint<&LayoutHints::maxHeight>},
         {"padding",
          [](QWidget& w, const QString& v) {
              ChangeHints(w, [&](LayoutHints& h) { h.padding = ParseMargins(v); });
