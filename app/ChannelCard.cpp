@@ -4,6 +4,7 @@
 #include "Texts.h"
 #include "model/CellText.h"
 #include "model/SettingsMapping.h"
+#include "resources/SkinNames.h"
 #include "resources/SkinResources.h"
 #include "toolkit/DialogBuilder.h"
 #include "toolkit/ZipArchive.h"
@@ -111,7 +112,7 @@ CardContent MakeContent(const RadioImage& image, const QString& dateText)
     const auto& fields = SettingsFields();
     for (const LayoutCombo& combo : layout.combos) {
         const auto field = std::find_if(fields.begin(), fields.end(), [&](const SettingsField& f) {
-            return combo.name == QLatin1String(f.comboName);
+            return combo.name == QLatin1String(SettingsComboName(f));
         });
         if (field == fields.end())
             continue; // the port combo

@@ -10,6 +10,7 @@
 #include "model/SettingsMapping.h"
 #include "model/ToneCode.h"
 #include "resources/AboutDlg.h"
+#include "resources/SkinNames.h"
 #include "resources/SkinResources.h"
 #include "toolkit/ButtonUI.h"
 #include "toolkit/ComboUI.h"
@@ -27,6 +28,7 @@ using DuiLib::CButtonUI;
 using DuiLib::CComboUI;
 using DuiLib::CLabelUI;
 using DuiLib::TNotifyUI;
+using DuiLib::Utf8;
 
 namespace {
 
@@ -36,11 +38,6 @@ const QColor kActiveBorder = QColor::fromRgba(0xFF1883D7);
 const QColor kInactiveBorder = QColor::fromRgba(0xFFAAAAAA);
 const QColor kActiveTitle = QColor::fromRgba(0xFF1E1E1E);
 const QColor kInactiveTitle = QColor::fromRgba(0xFF96A0AB);
-
-QString Utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 } // namespace
 
@@ -67,7 +64,7 @@ CMainDlg::CMainDlg(std::unique_ptr<IUserPrompts> prompts)
                    [this](TNotifyUI& msg) { OnPortSelected(static_cast<int>(msg.wParam)); });
     // Each choice in a settings combo is an undo step.
     for (const SettingsField& field : SettingsFields()) {
-        AddNotifyEntry(QStringLiteral("itemselect"), QString::fromLatin1(field.comboName),
+        AddNotifyEntry(QStringLiteral("itemselect"), QString::fromLatin1(SettingsComboName(field)),
                        [this](TNotifyUI&) { RecordChange(Texts::kStepSettings); });
     }
 }
@@ -121,7 +118,8 @@ void CMainDlg::InitWindow()
         m_cboCOM->SetTextElideMode(Qt::ElideLeft);
     const auto& fields = SettingsFields();
     for (std::size_t i = 0; i < fields.size(); ++i)
-        m_settingsCombos[i] = FindControl<CComboUI>(QString::fromLatin1(fields[i].comboName));
+        m_settingsCombos[i] =
+            FindControl<CComboUI>(QString::fromLatin1(SettingsComboName(fields[i])));
     m_title = FindControl<CLabelUI>(QStringLiteral("title"));
     m_labPort = FindControl<CLabelUI>(QStringLiteral("LabPort"));
     m_labTime = FindControl<CLabelUI>(QStringLiteral("LabTime"));

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "SnapshotCommand.h"
-#include "UiThreadCall.h"
 #include "UserPrompts.h"
 #include "link/RadioSession.h"
 #include "model/RadioImage.h"
+#include "toolkit/UiThreadCall.h"
 #include "toolkit/WindowImplBase.h"
 
 // Qt

@@ -13,12 +13,9 @@
 #include <QMenu>
 #include <QStringList>
 
-namespace {
+using DuiLib::Utf8;
 
-QString Utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+namespace {
 
 // A long list of refused cells shows this many and counts the rest.
 constexpr std::size_t kRefusedShown = 20;

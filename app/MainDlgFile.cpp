@@ -6,14 +6,7 @@
 #include "controls/ChannelList.h"
 #include "file/CsvFile.h"
 
-namespace {
-
-QString Utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-} // namespace
+using DuiLib::Utf8;
 
 void CMainDlg::OpenDataFile()
 {

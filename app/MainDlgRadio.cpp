@@ -8,12 +8,9 @@
 #include "toolkit/ComboUI.h"
 #include "toolkit/LabelUI.h"
 
-namespace {
+using DuiLib::Utf8;
 
-QString Utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+namespace {
 
 IUserPrompts::Icon PromptIcon(SessionMessage::Icon icon)
 {

@@ -15,21 +15,8 @@ CCboEditWnd::CCboEditWnd(CComboEditUI* owner) : CFilteredLineEdit(owner), m_owne
 
 void CCboEditWnd::Init()
 {
-    setGeometry(m_owner->GetEditRect());
-    setFont(m_owner->GetEditFont());
-    setMaxLength(std::max(1, m_owner->GetMaxChar()));
-    SetOpenedText(m_owner->GetText());
-    setModified(false);
-    setTextMargins(0, 0, 0, 0);
-    setContentsMargins(0, 0, 0, 0);
-    setEnabled(m_owner->isEnabled());
-    connect(this, &QLineEdit::textChanged, m_owner, [this](const QString& text) {
-        if (m_initialised)
-            m_owner->OnWindowTextChanged(text);
-    });
-    show();
-    setFocus(Qt::OtherFocusReason);
-    m_initialised = true;
+    Open(m_owner->GetEditRect(), m_owner->GetEditFont(), m_owner->GetMaxChar(), m_owner->GetText(),
+         m_owner->isEnabled());
 }
 
 void CCboEditWnd::SelectAllText()
@@ -65,7 +52,7 @@ void CCboEditWnd::OnReturnKey()
 {
     // Closes shortly after, once "return" has been handled.
     QMetaObject::invokeMethod(this, &CCboEditWnd::Close, Qt::QueuedConnection);
-    m_owner->OnWindowReturn();
+    CFilteredLineEdit::OnReturnKey();
 }
 
 void CCboEditWnd::wheelEvent(QWheelEvent* event)
@@ -75,7 +62,7 @@ void CCboEditWnd::wheelEvent(QWheelEvent* event)
     if (delta == 0)
         return;
     // Towards the user moves down the list.
-    m_owner->OnWindowWheel(delta < 0 ? 1 : -1);
+    Q_EMIT WheelStep(delta < 0 ? 1 : -1);
     selectAll();
 }
 
@@ -84,9 +71,4 @@ void CCboEditWnd::focusOutEvent(QFocusEvent* event)
     QLineEdit::focusOutEvent(event);
     if (event->reason() != Qt::PopupFocusReason)
         Close();
-}
-
-void CCboEditWnd::OnClosing()
-{
-    m_owner->OnWindowClosing(this);
 }

@@ -7,8 +7,10 @@
 #include "FreqEditUI.h"
 #include "model/CellCommit.h"
 #include "model/CellText.h"
+#include "toolkit/AttributeTable.h"
 #include "toolkit/ComboUI.h"
 #include "toolkit/PaintManager.h"
+#include "toolkit/SkinFace.h"
 #include "toolkit/SkinStyle.h"
 
 // Qt
@@ -18,19 +20,6 @@
 #include <QScrollBar>
 
 using namespace DuiLib;
-
-namespace {
-
-Qt::Alignment ParseHorizontalAlign(const QString& value)
-{
-    if (EqualsNoCase(value, QStringLiteral("center")))
-        return Qt::AlignHCenter;
-    if (EqualsNoCase(value, QStringLiteral("right")))
-        return Qt::AlignRight;
-    return Qt::AlignLeft;
-}
-
-} // namespace
 
 CChannelList::CChannelList(QWidget* parent)
     : CControlUI(parent), m_model(new CChannelListModel(this)),
@@ -81,47 +70,59 @@ QString CChannelList::GetClass() const
 
 void CChannelList::SetAttribute(const QString& name, const QString& value)
 {
-    auto is = [&](const char* n) { return EqualsNoCase(name, QLatin1String(n)); };
-    if (is("inset")) {
-        m_inset = ParseMargins(value);
-        LayoutGeometry();
-    } else if (is("header")) {
-        m_header->setVisible(!EqualsNoCase(value, QStringLiteral("hidden")));
-    } else if (is("hscrollbar")) {
-        m_view->setHorizontalScrollBarPolicy(ParseBool(value) ? Qt::ScrollBarAsNeeded
-                                                              : Qt::ScrollBarAlwaysOff);
-    } else if (is("vscrollbar")) {
-        m_view->setVerticalScrollBarPolicy(ParseBool(value) ? Qt::ScrollBarAsNeeded
-                                                            : Qt::ScrollBarAlwaysOff);
-    } else if (is("itemalign")) {
-        m_itemStyle.align = ParseHorizontalAlign(value) | Qt::AlignVCenter;
-    } else if (is("itemfont")) {
-        m_itemStyle.font = value.toInt();
-        UpdateRowHeight();
-    } else if (is("itemtextpadding")) {
-        m_itemStyle.textPadding = ParseMargins(value);
-        UpdateRowHeight();
-    } else if (is("itemtextcolor")) {
-        m_itemStyle.textColor = ParseColor(value);
-    } else if (is("itembkcolor")) {
-        m_itemStyle.bkColor = ParseColor(value);
-    } else if (is("itemselectedtextcolor")) {
-        m_itemStyle.selectedTextColor = ParseColor(value);
-    } else if (is("itemselectedbkcolor")) {
-        m_itemStyle.selectedBkColor = ParseColor(value);
-    } else if (is("itemhottextcolor")) {
-        m_itemStyle.hotTextColor = ParseColor(value);
-    } else if (is("itemhotbkcolor")) {
-        m_itemStyle.hotBkColor = ParseColor(value);
-    } else if (is("itemdisabledtextcolor")) {
-        m_itemStyle.disabledTextColor = ParseColor(value);
-    } else if (is("itemlinecolor")) {
-        m_itemStyle.lineColor = ParseColor(value);
-    } else {
+    using L = CChannelList;
+    static const CAttributeTable<CChannelList> table{
+        {"inset",
+         [](L& c, const QString& v) {
+             c.m_inset = ParseMargins(v);
+             c.LayoutGeometry();
+         }},
+        {"header",
+         [](L& c, const QString& v) {
+             c.m_header->setVisible(!EqualsNoCase(v, QStringLiteral("hidden")));
+         }},
+        {"hscrollbar",
+         [](L& c, const QString& v) {
+             c.m_view->setHorizontalScrollBarPolicy(ParseBool(v) ? Qt::ScrollBarAsNeeded
+                                                                 : Qt::ScrollBarAlwaysOff);
+         }},
+        {"vscrollbar",
+         [](L& c, const QString& v) {
+             c.m_view->setVerticalScrollBarPolicy(ParseBool(v) ? Qt::ScrollBarAsNeeded
+                                                               : Qt::ScrollBarAlwaysOff);
+         }},
+        {"itemalign",
+         [](L& c, const QString& v) {
+             c.m_itemStyle.align = ParseHorizontalAlign(v) | Qt::AlignVCenter;
+         }},
+        {"itemfont",
+         [](L& c, const QString& v) {
+             c.m_itemStyle.font = v.toInt();
+             c.UpdateRowHeight();
+         }},
+        {"itemtextpadding",
+         [](L& c, const QString& v) {
+             c.m_itemStyle.textPadding = ParseMargins(v);
+             c.UpdateRowHeight();
+         }},
+        {"itemtextcolor", [](L& c, const QString& v) { c.m_itemStyle.textColor = ParseColor(v); }},
+        {"itembkcolor", [](L& c, const QString& v) { c.m_itemStyle.bkColor = ParseColor(v); }},
+        {"itemselectedtextcolor",
+         [](L& c, const QString& v) { c.m_itemStyle.selectedTextColor = ParseColor(v); }},
+        {"itemselectedbkcolor",
+         [](L& c, const QString& v) { c.m_itemStyle.selectedBkColor = ParseColor(v); }},
+        {"itemhottextcolor",
+         [](L& c, const QString& v) { c.m_itemStyle.hotTextColor = ParseColor(v); }},
+        {"itemhotbkcolor",
+         [](L& c, const QString& v) { c.m_itemStyle.hotBkColor = ParseColor(v); }},
+        {"itemdisabledtextcolor",
+         [](L& c, const QString& v) { c.m_itemStyle.disabledTextColor = ParseColor(v); }},
+        {"itemlinecolor", [](L& c, const QString& v) { c.m_itemStyle.lineColor = ParseColor(v); }},
+    };
+    if (table.Apply(*this, name, value))
+        m_view->viewport()->update();
+    else
         CControlUI::SetAttribute(name, value);
-        return;
-    }
-    m_view->viewport()->update();
 }
 
 bool CChannelList::AddLayoutChild(const LayoutElement& element)

@@ -65,13 +65,7 @@ void CComboEditUI::SetMaxChar(int count)
 
 QRect CComboEditUI::GetEditRect() const
 {
-    QRect area = GetTextRect();
-    const int fontHeight = QFontMetrics(GetEditFont()).height();
-    if (fontHeight < area.height()) {
-        area.setTop(area.top() + (area.height() - fontHeight) / 2);
-        area.setHeight(fontHeight);
-    }
-    return area;
+    return FitToFontHeight(GetTextRect(), GetEditFont());
 }
 
 int CComboEditUI::FindExactItem(const QString& text) const
@@ -97,14 +91,8 @@ void CComboEditUI::showPopup()
 
 void CComboEditUI::setVisible(bool visible)
 {
-    if (!visible && !isHidden()) {
-        // A hidden editor hands the focus to the window, so it gets "killfocus".
-        const QWidget* focus = QApplication::focusWidget();
-        if (focus == this || isAncestorOf(focus)) {
-            if (CPaintManagerUI* manager = GetManager())
-                manager->KillFocus();
-        }
-    }
+    if (!visible && !isHidden())
+        HandFocusToWindow(this);
     CComboUI::setVisible(visible);
 }
 
@@ -112,6 +100,10 @@ void CComboEditUI::OpenWindow()
 {
     auto* wnd = new CCboEditWnd(this);
     m_wnd = wnd;
+    connect(wnd, &CFilteredLineEdit::TextTyped, this, &CComboEditUI::OnWindowTextChanged);
+    connect(wnd, &CFilteredLineEdit::EnterPressed, this, &CComboEditUI::OnWindowReturn);
+    connect(wnd, &CCboEditWnd::WheelStep, this, &CComboEditUI::OnWindowWheel);
+    connect(wnd, &CFilteredLineEdit::Closing, this, [this, wnd] { OnWindowClosing(wnd); });
     setFocusProxy(wnd);
     wnd->Init();
 }

@@ -49,14 +49,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    friend class CCboEditWnd;
-
     void OnButtonPress(QMouseEvent* event);
     void OpenWindow();
     // Moves the selection one item towards the end (+1) or the start (-1), staying at the ends.
     void Step(int direction);
     [[nodiscard]] int FindExactItem(const QString& text) const;
-    // Called by the typing box.
+    // What the typing box signals.
     void OnWindowTextChanged(const QString& text);
     void OnWindowReturn();
     void OnWindowWheel(int direction);

@@ -1,9 +1,13 @@
 #include "FilteredLineEdit.h"
 
 #include "model/DecimalSeparator.h"
+#include "toolkit/PaintManager.h"
 
 // Qt
+#include <QApplication>
 #include <QKeyEvent>
+
+using namespace DuiLib;
 
 namespace {
 
@@ -43,6 +47,25 @@ QString TextStartingTyping(const QKeyEvent& event)
     return typed;
 }
 
+QRect FitToFontHeight(QRect area, const QFont& font)
+{
+    const int fontHeight = QFontMetrics(font).height();
+    if (fontHeight < area.height()) {
+        area.setTop(area.top() + (area.height() - fontHeight) / 2);
+        area.setHeight(fontHeight);
+    }
+    return area;
+}
+
+void HandFocusToWindow(QWidget* editor)
+{
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == editor || editor->isAncestorOf(focus)) {
+        if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(editor))
+            manager->KillFocus();
+    }
+}
+
 QChar HeldSeparator()
 {
     return QChar(static_cast<char16_t>(DecimalSeparatorChar()));
@@ -79,10 +102,30 @@ void CFilteredLineEdit::keyPressEvent(QKeyEvent* event)
         TypeChar(c);
 }
 
-void CFilteredLineEdit::SetOpenedText(const QString& text)
+void CFilteredLineEdit::Open(const QRect& area, const QFont& font, int maxChars,
+                             const QString& text, bool enabled)
 {
+    setGeometry(area);
+    setFont(font);
+    setMaxLength(std::max(1, maxChars));
     m_openedText = text;
     setText(text);
+    setModified(false);
+    setTextMargins(0, 0, 0, 0);
+    setContentsMargins(0, 0, 0, 0);
+    setEnabled(enabled);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& typed) {
+        if (m_opened)
+            Q_EMIT TextTyped(typed);
+    });
+    show();
+    setFocus(Qt::OtherFocusReason);
+    m_opened = true;
+}
+
+void CFilteredLineEdit::OnReturnKey()
+{
+    Q_EMIT EnterPressed();
 }
 
 void CFilteredLineEdit::Close()
@@ -91,7 +134,7 @@ void CFilteredLineEdit::Close()
         return;
     m_closing = true;
     const bool hadFocus = hasFocus();
-    OnClosing();
+    Q_EMIT Closing();
     QWidget* owner = parentWidget();
     if (hadFocus && owner != nullptr && owner->isVisible())
         owner->setFocus(Qt::OtherFocusReason);

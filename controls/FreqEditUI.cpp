@@ -1,6 +1,7 @@
 #include "FreqEditUI.h"
 
 #include "FreqEditWnd.h"
+#include "toolkit/AttributeTable.h"
 #include "toolkit/PaintManager.h"
 
 // Qt
@@ -21,11 +22,12 @@ bool IsTrue(const QString& value)
 } // namespace
 
 CFreqEditUI::CFreqEditUI(QWidget* parent)
-    : CControlUI(parent), m_tipColor(ParseColor(QStringLiteral("#FFBAC0C5"))),
+    : CLabelUI(parent), m_tipColor(ParseColor(QStringLiteral("#FFBAC0C5"))),
       m_nativeBkColor(ParseColor(QStringLiteral("#FFFFFFFF"))),
       m_nativeTextColor(QColor::fromRgba(0))
 {
     SetBkColor(ParseColor(QStringLiteral("#FFFFFFFF")));
+    m_face.text.padding = QMargins(4, 3, 4, 3);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
     setAttribute(Qt::WA_Hover, true);
@@ -45,61 +47,34 @@ QString CFreqEditUI::GetClass() const
 
 void CFreqEditUI::SetAttribute(const QString& name, const QString& value)
 {
-    auto is = [&](const char* n) { return EqualsNoCase(name, QLatin1String(n)); };
-    if (is("readonly"))
-        SetReadOnly(IsTrue(value));
-    else if (is("numberonly"))
-        SetNumberOnly(IsTrue(value));
-    else if (is("password"))
-        SetPasswordMode(IsTrue(value));
-    else if (is("passwordchar"))
-        SetPasswordChar(value.isEmpty() ? QChar() : value.front());
-    else if (is("maxchar"))
-        SetMaxChar(value.toInt());
-    else if (is("normalimage"))
-        m_normalImage = value;
-    else if (is("hotimage"))
-        m_hotImage = value;
-    else if (is("focusedimage"))
-        m_focusedImage = value;
-    else if (is("disabledimage"))
-        m_disabledImage = value;
-    else if (is("tipvalue"))
-        SetTipValue(value);
-    else if (is("tipvaluecolor"))
-        SetTipValueColor(ParseColor(value));
-    else if (is("nativetextcolor"))
-        m_nativeTextColor = ParseColor(value);
-    else if (is("nativebkcolor"))
-        m_nativeBkColor = ParseColor(value);
-    else if (is("text"))
-        SetText(value);
-    else if (is("font"))
-        SetFont(value.toInt());
-    else if (is("textcolor"))
-        SetTextColor(ParseColor(value));
-    else if (is("disabledtextcolor"))
-        m_disabledTextColor = ParseColor(value);
-    else if (is("textpadding"))
-        SetTextPadding(ParseMargins(value));
-    else if (is("align")) {
-        m_align &= ~Qt::AlignHorizontal_Mask;
-        if (EqualsNoCase(value, QStringLiteral("center")))
-            m_align |= Qt::AlignHCenter;
-        else if (EqualsNoCase(value, QStringLiteral("right")))
-            m_align |= Qt::AlignRight;
-        else
-            m_align |= Qt::AlignLeft;
-    } else {
-        CControlUI::SetAttribute(name, value);
-        return;
-    }
-    update();
+    static const CAttributeTable<CFreqEditUI> table{
+        {"readonly", [](CFreqEditUI& c, const QString& v) { c.SetReadOnly(IsTrue(v)); }},
+        {"numberonly", [](CFreqEditUI& c, const QString& v) { c.SetNumberOnly(IsTrue(v)); }},
+        {"password", [](CFreqEditUI& c, const QString& v) { c.SetPasswordMode(IsTrue(v)); }},
+        {"passwordchar",
+         [](CFreqEditUI& c, const QString& v) {
+             c.SetPasswordChar(v.isEmpty() ? QChar() : v.front());
+         }},
+        {"maxchar", [](CFreqEditUI& c, const QString& v) { c.SetMaxChar(v.toInt()); }},
+        {"tipvalue", [](CFreqEditUI& c, const QString& v) { c.SetTipValue(v); }},
+        {"tipvaluecolor",
+         [](CFreqEditUI& c, const QString& v) { c.SetTipValueColor(ParseColor(v)); }},
+        {"nativetextcolor",
+         [](CFreqEditUI& c, const QString& v) { c.m_nativeTextColor = ParseColor(v); }},
+        {"nativebkcolor",
+         [](CFreqEditUI& c, const QString& v) { c.m_nativeBkColor = ParseColor(v); }},
+        {"text", [](CFreqEditUI& c, const QString& v) { c.SetText(v); }},
+        {"font", [](CFreqEditUI& c, const QString& v) { c.SetFont(v.toInt()); }},
+    };
+    if (table.Apply(*this, name, value))
+        update();
+    else
+        CLabelUI::SetAttribute(name, value);
 }
 
 void CFreqEditUI::SetText(const QString& text)
 {
-    m_text = text;
+    CLabelUI::SetText(text);
     if (m_wnd != nullptr && m_wnd->text() != text)
         m_wnd->setText(text);
     update();
@@ -159,38 +134,13 @@ void CFreqEditUI::SetTipValueColor(const QColor& colour)
 
 void CFreqEditUI::SetFont(int index)
 {
-    m_font = index;
+    CLabelUI::SetFont(index);
     updateGeometry();
-    update();
-}
-
-void CFreqEditUI::SetTextColor(const QColor& colour)
-{
-    m_textColor = colour;
-    update();
-}
-
-void CFreqEditUI::SetTextPadding(const QMargins& padding)
-{
-    m_textPadding = padding;
-    update();
-}
-
-QFont CFreqEditUI::GetSkinFont() const
-{
-    const CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this);
-    return manager != nullptr ? manager->GetFont(m_font) : font();
 }
 
 QRect CFreqEditUI::GetEditRect() const
 {
-    QRect area = rect().marginsRemoved(m_textPadding);
-    const int fontHeight = QFontMetrics(GetSkinFont()).height();
-    if (fontHeight < area.height()) {
-        area.setTop(area.top() + (area.height() - fontHeight) / 2);
-        area.setHeight(fontHeight);
-    }
-    return area;
+    return FitToFontHeight(rect().marginsRemoved(GetTextPadding()), GetSkinFont());
 }
 
 bool CFreqEditUI::Activate()
@@ -207,6 +157,9 @@ void CFreqEditUI::OpenWindow()
 {
     auto* wnd = new CFreqEditWnd(this);
     m_wnd = wnd;
+    connect(wnd, &CFilteredLineEdit::TextTyped, this, &CFreqEditUI::OnWindowTextChanged);
+    connect(wnd, &CFilteredLineEdit::EnterPressed, this, &CFreqEditUI::OnWindowReturn);
+    connect(wnd, &CFilteredLineEdit::Closing, this, [this, wnd] { OnWindowClosing(wnd); });
     // Focus given to the control while it types goes on to the typing window, so a press on
     // the control's margin does not close it.
     setFocusProxy(wnd);
@@ -224,7 +177,7 @@ void CFreqEditUI::OnWindowClosing(CFreqEditWnd* wnd)
 
 void CFreqEditUI::OnWindowTextChanged(const QString& text)
 {
-    m_text = text;
+    CLabelUI::SetText(text);
     update();
     Notify(QStringLiteral("textchanged"));
 }
@@ -247,16 +200,9 @@ void CFreqEditUI::Notify(const QString& type)
 
 void CFreqEditUI::setVisible(bool visible)
 {
-    if (!visible && !isHidden()) {
-        // Hiding the focused editor hands the focus to the window (so it gets "killfocus")
-        // instead of letting it wander to the next widget in the chain.
-        const QWidget* focus = QApplication::focusWidget();
-        if (focus == this || isAncestorOf(focus)) {
-            if (CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this))
-                manager->KillFocus();
-        }
-    }
-    CControlUI::setVisible(visible);
+    if (!visible && !isHidden())
+        HandFocusToWindow(this);
+    CLabelUI::setVisible(visible);
 }
 
 QSize CFreqEditUI::sizeHint() const
@@ -315,7 +261,7 @@ void CFreqEditUI::keyPressEvent(QKeyEvent* event)
     const QString typed = TextStartingTyping(*event);
     const bool f2 = event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier;
     if (!isEnabled() || (!f2 && typed.isEmpty())) {
-        CControlUI::keyPressEvent(event);
+        CLabelUI::keyPressEvent(event);
         return;
     }
     event->accept();
@@ -327,7 +273,7 @@ void CFreqEditUI::keyPressEvent(QKeyEvent* event)
 
 void CFreqEditUI::enterEvent(QEnterEvent* event)
 {
-    CControlUI::enterEvent(event);
+    CLabelUI::enterEvent(event);
     if (isEnabled()) {
         m_hot = true;
         update();
@@ -336,7 +282,7 @@ void CFreqEditUI::enterEvent(QEnterEvent* event)
 
 void CFreqEditUI::leaveEvent(QEvent* event)
 {
-    CControlUI::leaveEvent(event);
+    CLabelUI::leaveEvent(event);
     if (isEnabled()) {
         m_hot = false;
         update();
@@ -345,19 +291,19 @@ void CFreqEditUI::leaveEvent(QEvent* event)
 
 void CFreqEditUI::focusInEvent(QFocusEvent* event)
 {
-    CControlUI::focusInEvent(event);
+    CLabelUI::focusInEvent(event);
     update();
 }
 
 void CFreqEditUI::focusOutEvent(QFocusEvent* event)
 {
-    CControlUI::focusOutEvent(event);
+    CLabelUI::focusOutEvent(event);
     update();
 }
 
 void CFreqEditUI::resizeEvent(QResizeEvent* event)
 {
-    CControlUI::resizeEvent(event);
+    CLabelUI::resizeEvent(event);
     if (m_wnd != nullptr)
         m_wnd->setGeometry(GetEditRect());
 }
@@ -365,12 +311,12 @@ void CFreqEditUI::resizeEvent(QResizeEvent* event)
 void CFreqEditUI::moveEvent(QMoveEvent* event)
 {
     // The typing window is a child and moves along.
-    CControlUI::moveEvent(event);
+    CLabelUI::moveEvent(event);
 }
 
 void CFreqEditUI::changeEvent(QEvent* event)
 {
-    CControlUI::changeEvent(event);
+    CLabelUI::changeEvent(event);
     if (event->type() == QEvent::EnabledChange && !isEnabled())
         m_hot = false;
 }
@@ -401,35 +347,36 @@ void CFreqEditUI::PaintStatusImage(QPainter& painter)
         image.clear();
         return false;
     };
+    CStateImages& images = m_face.images;
     const bool focused = hasFocus() || (m_wnd != nullptr && m_wnd->hasFocus());
     if (!isEnabled()) {
-        if (draw(m_disabledImage))
+        if (draw(images.disabled))
             return;
     } else if (focused) {
-        if (draw(m_focusedImage))
+        if (draw(images.focused))
             return;
     } else if (m_hot) {
-        if (draw(m_hotImage))
+        if (draw(images.hot))
             return;
     }
-    draw(m_normalImage);
+    draw(images.normal);
 }
 
 void CFreqEditUI::PaintText(QPainter& painter)
 {
-    QColor textColor =
-        m_textColor.isValid() && m_textColor.rgba() != 0 ? m_textColor : QColor(Qt::black);
-    const QColor disabledColor = m_disabledTextColor.isValid() && m_disabledTextColor.rgba() != 0
-                                     ? m_disabledTextColor
-                                     : ParseColor(QStringLiteral("#FFA7A6AA"));
+    // Colours left transparent count as unset here.
+    QColor textColor = m_face.TextColour(true, Qt::black, {}, true);
+    const QColor disabledColor =
+        m_face.TextColour(false, {}, ParseColor(QStringLiteral("#FFA7A6AA")), true);
+    const QString text = GetText();
     QString shown;
-    if (m_text.isEmpty() || m_text == m_tipValue) {
+    if (text.isEmpty() || text == m_tipValue) {
         shown = m_tipValue;
         textColor = m_tipColor;
     } else if (m_password) {
-        shown = QString(m_text.size(), m_passwordChar);
+        shown = QString(text.size(), m_passwordChar);
     } else {
-        shown = m_text;
+        shown = text;
     }
     if (!isEnabled())
         textColor = disabledColor;
@@ -437,6 +384,6 @@ void CFreqEditUI::PaintText(QPainter& painter)
         return;
     painter.setFont(GetSkinFont());
     painter.setPen(textColor);
-    painter.drawText(rect().marginsRemoved(m_textPadding),
-                     static_cast<int>(m_align) | Qt::TextSingleLine, shown);
+    painter.drawText(rect().marginsRemoved(GetTextPadding()),
+                     static_cast<int>(GetTextStyle()) | Qt::TextSingleLine, shown);
 }

@@ -1,17 +1,18 @@
 #pragma once
 
-#include "toolkit/ControlUI.h"
+#include "toolkit/LabelUI.h"
 
 // Qt
 #include <QPointer>
 
 class CFreqEditWnd;
 
-// The in-place editor of the grid's frequency columns (layout class "FreqEdit"): painted as a
-// label until a press on the focused control opens a CFreqEditWnd over it, which lets through
-// only frequency-shaped typing. Sends "textchanged" on every change of the typed text and
-// "return" on Enter; the window's focus tracking sends "setfocus" and "killfocus".
-class CFreqEditUI : public DuiLib::CControlUI
+// The in-place editor of the grid's frequency columns (layout class "FreqEdit"): a label (its
+// text, text style and state images) until a press on the focused control opens a CFreqEditWnd
+// over it, which lets through only frequency-shaped typing. Sends "textchanged" on every change
+// of the typed text and "return" on Enter; the window's focus tracking sends "setfocus" and
+// "killfocus".
+class CFreqEditUI : public DuiLib::CLabelUI
 {
     Q_OBJECT
 
@@ -20,13 +21,11 @@ public:
     ~CFreqEditUI() override;
 
     [[nodiscard]] QString GetClass() const override;
-    // Besides the label's ("text", "font", "textcolor", "disabledtextcolor", "textpadding",
-    // "align") and the common ones: "readonly", "numberonly", "password", "passwordchar",
-    // "maxchar", "normalimage", "hotimage", "focusedimage", "disabledimage", "tipvalue",
-    // "tipvaluecolor", "nativetextcolor", "nativebkcolor".
+    // Besides the label's (with the face's "normalimage", "hotimage", "focusedimage",
+    // "disabledimage"): "readonly", "numberonly", "password", "passwordchar", "maxchar",
+    // "tipvalue", "tipvaluecolor", "nativetextcolor", "nativebkcolor".
     void SetAttribute(const QString& name, const QString& value) override;
 
-    [[nodiscard]] QString GetText() const { return m_text; }
     // An open typing window shows the text at once.
     void SetText(const QString& text);
 
@@ -44,12 +43,8 @@ public:
     [[nodiscard]] QString GetTipValue() const { return m_tipValue; }
     void SetTipValueColor(const QColor& colour);
 
+    // The label's, and the size estimate follows the font.
     void SetFont(int index);
-    [[nodiscard]] int GetFont() const { return m_font; }
-    void SetTextColor(const QColor& colour);
-    [[nodiscard]] QColor GetTextColor() const { return m_textColor; }
-    void SetTextPadding(const QMargins& padding);
-    [[nodiscard]] QMargins GetTextPadding() const { return m_textPadding; }
 
     [[nodiscard]] QColor GetNativeBkColor() const { return m_nativeBkColor; }
     [[nodiscard]] QColor GetNativeTextColor() const { return m_nativeTextColor; }
@@ -60,7 +55,7 @@ public:
     [[nodiscard]] CFreqEditWnd* GetEditWindow() const;
     // Where the typing window sits: the text area, cut to the font's height and centred.
     [[nodiscard]] QRect GetEditRect() const;
-    [[nodiscard]] QFont GetSkinFont() const;
+    using CLabelUI::GetSkinFont;
 
     void setVisible(bool visible) override;
     [[nodiscard]] QSize sizeHint() const override;
@@ -78,21 +73,18 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void PaintText(QPainter& painter) override;
 
 private:
-    friend class CFreqEditWnd;
-
     void OnButtonPress(QMouseEvent* event);
     void OpenWindow();
     void PaintStatusImage(QPainter& painter);
-    void PaintText(QPainter& painter);
     void Notify(const QString& type);
-    // Called by the typing window.
+    // What the typing window signals.
     void OnWindowTextChanged(const QString& text);
     void OnWindowReturn();
     void OnWindowClosing(CFreqEditWnd* wnd);
 
-    QString m_text;
     QPointer<CFreqEditWnd> m_wnd;
     int m_maxChar = 255;
     bool m_readOnly = false;
@@ -100,17 +92,8 @@ private:
     bool m_password = false;
     QChar m_passwordChar = QLatin1Char('*');
     bool m_hot = false;
-    QString m_normalImage;
-    QString m_hotImage;
-    QString m_focusedImage;
-    QString m_disabledImage;
     QString m_tipValue;
     QColor m_tipColor;
     QColor m_nativeBkColor;
     QColor m_nativeTextColor;
-    int m_font = -1;
-    QColor m_textColor;
-    QColor m_disabledTextColor;
-    QMargins m_textPadding{4, 3, 4, 3};
-    Qt::Alignment m_align = Qt::AlignLeft | Qt::AlignVCenter;
 };

@@ -15,24 +15,11 @@ CFreqEditWnd::CFreqEditWnd(CFreqEditUI* owner) : CFilteredLineEdit(owner), m_own
 
 void CFreqEditWnd::Init()
 {
-    setGeometry(m_owner->GetEditRect());
-    setFont(m_owner->GetSkinFont());
-    setMaxLength(std::max(1, m_owner->GetMaxChar()));
     setEchoMode(m_owner->IsPasswordMode() ? QLineEdit::Password : QLineEdit::Normal);
-    SetOpenedText(m_owner->GetText());
-    setModified(false);
-    setTextMargins(0, 0, 0, 0);
-    setContentsMargins(0, 0, 0, 0);
-    setEnabled(m_owner->isEnabled());
     setReadOnly(m_owner->IsReadOnly());
     ApplyColours();
-    connect(this, &QLineEdit::textChanged, m_owner, [this](const QString& text) {
-        if (m_initialised)
-            m_owner->OnWindowTextChanged(text);
-    });
-    show();
-    setFocus(Qt::OtherFocusReason);
-    m_initialised = true;
+    Open(m_owner->GetEditRect(), m_owner->GetSkinFont(), m_owner->GetMaxChar(), m_owner->GetText(),
+         m_owner->isEnabled());
 }
 
 void CFreqEditWnd::ApplyColours()
@@ -73,20 +60,10 @@ void CFreqEditWnd::TypeChar(QChar c)
         saved.Restore(this);
 }
 
-void CFreqEditWnd::OnReturnKey()
-{
-    m_owner->OnWindowReturn();
-}
-
 void CFreqEditWnd::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
     // Its own context menu does not end the typing.
     if (event->reason() != Qt::PopupFocusReason)
         Close();
-}
-
-void CFreqEditWnd::OnClosing()
-{
-    m_owner->OnWindowClosing(this);
 }

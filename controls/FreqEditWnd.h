@@ -6,7 +6,8 @@ class CFreqEditUI;
 
 // The typing window a CFreqEditUI opens over itself: a single-line edit whose typed characters
 // pass the frequency filter before they stay (digits, one held separator, at most three integer
-// digits or five decimals, nine characters). It closes when it loses the keyboard focus.
+// digits or five decimals, nine characters). It closes when it loses the keyboard focus. It
+// takes its settings from the control and tells it what happens through its signals.
 class CFreqEditWnd : public CFilteredLineEdit
 {
     Q_OBJECT
@@ -21,13 +22,10 @@ public:
     void TypeChar(QChar c) override;
 
 protected:
-    void OnReturnKey() override;
-    void OnClosing() override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void ApplyColours();
 
-    CFreqEditUI* m_owner;
-    bool m_initialised = false;
+    const CFreqEditUI* m_owner;
 };

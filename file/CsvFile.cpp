@@ -6,6 +6,7 @@
 #include "model/CellText.h"
 #include "model/DecimalSeparator.h"
 #include "model/SettingsMapping.h"
+#include "model/SettingsRecord.h"
 
 // std
 #include <algorithm>
@@ -25,7 +26,7 @@ constexpr std::string_view kValueTitle = "Значение";
 // A settings combo as the window shows it: its label and its entries, index 0 first.
 struct SettingText
 {
-    std::string_view combo;
+    std::size_t offset; // the settings byte (see SettingsRecord)
     std::string_view label;
     std::vector<std::string_view> entries;
 };
@@ -33,14 +34,15 @@ struct SettingText
 // In the order of the window's settings column.
 const std::array<SettingText, 7>& SettingTexts()
 {
+    using O = SettingsRecord::Offset;
     static const std::array<SettingText, 7> texts{{
-        {"cboTOT", "Таймер TOT", {"Отключен", "60", "120", "180"}},
-        {"cboSQLev", "Уровень SQ", {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
-        {"cboSavePower", "Энергосбережение", {"Отключить", "Включить"}},
-        {"cboScan", "Сканирование", {"Отключить", "Включить"}},
-        {"cboPF1", "Кнопка PF1", {"Нет", "Монитор", "Мощность H/L"}},
-        {"cboPF2", "Кнопка PF2", {"Нет", "Монитор", "Мощность H/L"}},
-        {"cboVoice", "Оповещение", {"Отключить", "Китайский", "Английский"}},
+        {O::TimeOut, "Таймер TOT", {"Отключен", "60", "120", "180"}},
+        {O::SquelchLevel, "Уровень SQ", {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+        {O::SavePower, "Энергосбережение", {"Отключить", "Включить"}},
+        {O::Scan, "Сканирование", {"Отключить", "Включить"}},
+        {O::Pf1, "Кнопка PF1", {"Нет", "Монитор", "Мощность H/L"}},
+        {O::Pf2, "Кнопка PF2", {"Нет", "Монитор", "Мощность H/L"}},
+        {O::Voice, "Оповещение", {"Отключить", "Китайский", "Английский"}},
     }};
     return texts;
 }
@@ -49,7 +51,7 @@ const SettingsField& FieldOf(const SettingText& text)
 {
     const auto& fields = SettingsFields();
     return *std::find_if(fields.begin(), fields.end(),
-                         [&](const SettingsField& f) { return f.comboName == text.combo; });
+                         [&](const SettingsField& f) { return f.offset == text.offset; });
 }
 
 char FieldSeparator(CsvStyle style)

@@ -1,13 +1,10 @@
 #include "DecimalSeparator.h"
 
-#include "ToneCode.h"
-
 // std
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <optional>
-#include <vector>
 
 namespace {
 
@@ -71,9 +68,6 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 
 } // namespace
 
-// Defined in ToneCode.cpp: the table's mutable storage.
-std::vector<std::string>& MutableToneTextTable();
-
 std::string EncodeUtf8(char32_t c)
 {
     std::string out;
@@ -109,15 +103,6 @@ void ApplyDecimalSeparator(std::string_view utf8)
 {
     const std::optional<char32_t> decoded = DecodeOne(utf8);
     const char32_t c = decoded && CanSeparate(*decoded) ? *decoded : U'.';
-    const char32_t held = DecimalSeparatorChar();
-    if (c == held)
-        return;
-    // Entries 1..69 hold the 51 tones and the first DCS codes; only the tones have a separator.
-    auto& table = MutableToneTextTable();
-    const std::string from = EncodeUtf8(held);
-    const std::string to = EncodeUtf8(c);
-    for (std::size_t i = 1; i < 70 && i < table.size(); ++i)
-        ReplaceAll(table[i], from, to);
     g_separator.store(c, std::memory_order_relaxed);
 }
 

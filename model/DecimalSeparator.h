@@ -13,12 +13,11 @@
 // The held separator as UTF-8, the encoding of the model's texts.
 [[nodiscard]] std::string DecimalSeparator();
 
-// Makes the character in `utf8` the held separator. When it differs from the held one, every
-// occurrence of the held separator in the CTCSS entries of ToneTextTable is replaced by it.
-// Anything but one valid character of the Basic Multilingual Plane that cannot be part of a
-// number or a code (a digit, a sign, a blank, a letter, a control character) holds '.' instead:
-// the editors filter one UTF-16 unit per keystroke, and texts written with such a "separator"
-// could not be read back. Start-up calls it once; tests call it to switch separators.
+// Makes the character in `utf8` the held separator; ToneTextTable() follows it. Anything but one
+// valid character of the Basic Multilingual Plane that cannot be part of a number or a code (a
+// digit, a sign, a blank, a letter, a control character) holds '.' instead: the editors filter one
+// UTF-16 unit per keystroke, and texts written with such a "separator" could not be read back.
+// Start-up calls it once; tests call it to switch separators.
 void ApplyDecimalSeparator(std::string_view utf8);
 inline void ApplyDecimalSeparator(char c)
 {

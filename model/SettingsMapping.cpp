@@ -6,13 +6,13 @@ const std::array<SettingsField, 7>& SettingsFields()
 {
     using O = SettingsRecord::Offset;
     static const std::array<SettingsField, 7> fields{{
-        {"cboSQLev", O::SquelchLevel, 10, 1, 4},
-        {"cboTOT", O::TimeOut, 4, 60, 1},
-        {"cboVoice", O::Voice, 3, 1, 2},
-        {"cboPF1", O::Pf1, 3, 1, 1},
-        {"cboPF2", O::Pf2, 3, 1, 0},
-        {"cboScan", O::Scan, 2, 1, 1},
-        {"cboSavePower", O::SavePower, 2, 1, 1},
+        {O::SquelchLevel, 10, 1, 4},
+        {O::TimeOut, 4, 60, 1},
+        {O::Voice, 3, 1, 2},
+        {O::Pf1, 3, 1, 1},
+        {O::Pf2, 3, 1, 0},
+        {O::Scan, 2, 1, 1},
+        {O::SavePower, 2, 1, 1},
     }};
     return fields;
 }

@@ -5,19 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 
-// One settings combo and the settings-frame byte behind it. The entry index is the stored
-// value, except for the time-out, which stores index x 60.
+// One setting as the window shows it, a choice of entries, and the settings-frame byte behind
+// it. The entry index is the stored value, except for the time-out, which stores index x 60.
 struct SettingsField
 {
-    const char* comboName;
-    std::size_t offset; // from the frame's first byte (see SettingsRecord)
+    std::size_t offset; // from the frame's first byte (see SettingsRecord); names the setting
     int entryCount;
     int multiplier;   // 60 for the time-out, 1 otherwise
     int defaultIndex; // the layout's preselection, what a fresh window shows
 };
 
-// In the order the window shows and collects them:
-// cboSQLev, cboTOT, cboVoice, cboPF1, cboPF2, cboScan, cboSavePower.
+// In the order the window shows and collects them: squelch level, time-out, voice prompt, PF1,
+// PF2, scan, battery saving.
 [[nodiscard]] const std::array<SettingsField, 7>& SettingsFields();
 
 // The combo entry a stored byte selects: byte / multiplier, and an index past the last entry

@@ -4,9 +4,10 @@
 #include "ValueText.h"
 
 // std
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 namespace {
 
@@ -52,37 +53,36 @@ std::string Dcs(unsigned number, char suffix)
     return text;
 }
 
-// "%0.1f" with the held separator, and the value read back from that text.
-std::string OneDecimal(double value)
-{
-    char text[400];
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
-    return WithHeldSeparator(std::string(text, result.ec == std::errc() ? result.ptr : text));
-}
-
 } // namespace
 
-std::vector<std::string>& MutableToneTextTable()
+const std::vector<std::string>& ToneTextTable(char32_t separator)
 {
-    // Built with the comma; ApplyDecimalSeparator switches the tones to the held separator.
-    static std::vector<std::string> table = [] {
-        std::vector<std::string> t;
+    // Node-based, so a table handed out stays where it is when another separator's is added.
+    static std::mutex mutex;
+    static std::map<char32_t, std::vector<std::string>> tables;
+    const std::lock_guard lock(mutex);
+    auto [at, added] = tables.try_emplace(separator);
+    if (added) {
+        const std::string written = EncodeUtf8(separator);
+        std::vector<std::string>& t = at->second;
         t.reserve(kToneTextCount);
         t.emplace_back(kNone);
-        for (const char* tone : kTones)
-            t.emplace_back(tone);
+        for (const char* tone : kTones) {
+            std::string text = tone;
+            text.replace(text.find(','), 1, written);
+            t.push_back(std::move(text));
+        }
         for (char suffix : {'N', 'I'}) {
             for (const char* code : kDcsCodes)
                 t.push_back(std::string(code) + suffix);
         }
-        return t;
-    }();
-    return table;
+    }
+    return at->second;
 }
 
 const std::vector<std::string>& ToneTextTable()
 {
-    return MutableToneTextTable();
+    return ToneTextTable(DecimalSeparatorChar());
 }
 
 std::string FormatToneCode(ToneCode code)
@@ -96,7 +96,7 @@ std::string FormatToneCode(ToneCode code)
     case 0x2:
         return Dcs(number, 'N');
     case 0x0:
-        return OneDecimal(number / 10.0);
+        return FormatFixed(number / 10.0, 1);
     default:
         return kNone;
     }
@@ -140,7 +140,7 @@ ParsedTone ParseToneCode(std::string_view text)
     }
     // A tone: rounded to one decimal first, then counted in tenths, truncated.
     const double x = LeadingNumber(buffer);
-    const double rounded = LeadingNumber(OneDecimal(x));
+    const double rounded = LeadingNumber(FormatFixed(x, 1));
     const double tenths = std::trunc(rounded * 10.0);
     if (!(tenths < 4095.0))
         return {4094, false};

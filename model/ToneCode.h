@@ -15,7 +15,10 @@ inline constexpr ToneCode kNoTone = 0xFFFF;
 inline constexpr int kToneTextCount = 218;
 
 // The code texts offered by the code columns: "Нет", 51 CTCSS tones, 83 DCS codes with N, the
-// same 83 with I. The tones carry the held decimal separator (see DecimalSeparator.h).
+// same 83 with I. The tones are written with the given decimal separator (a code point); each
+// separator's table is made once, on first use, and never changes.
+[[nodiscard]] const std::vector<std::string>& ToneTextTable(char32_t separator);
+// The table of the held decimal separator (see DecimalSeparator.h).
 [[nodiscard]] const std::vector<std::string>& ToneTextTable();
 
 // Texts are UTF-8 throughout the model.

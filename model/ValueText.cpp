@@ -19,7 +19,8 @@ bool IsHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// Fixed-point text with the held separator, independent of the C locale.
+} // namespace
+
 std::string FormatFixed(double value, int decimals)
 {
     char text[400];
@@ -27,8 +28,6 @@ std::string FormatFixed(double value, int decimals)
         std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     return WithHeldSeparator(std::string(text, result.ec == std::errc() ? result.ptr : text));
 }
-
-} // namespace
 
 double LeadingNumber(std::string_view text)
 {

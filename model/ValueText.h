@@ -11,6 +11,10 @@
 // first character that does not fit; no number gives 0).
 [[nodiscard]] double LeadingNumber(std::string_view text);
 
+// `value` with the given number of decimals ("%0.*f") and the held separator, whatever the C
+// locale.
+[[nodiscard]] std::string FormatFixed(double value, int decimals);
+
 // Megahertz with five decimals and the held separator ("%0.5f"): 433075000 -> "433,07500".
 [[nodiscard]] std::string FormatFrequency(std::uint32_t hz);
 // The same format for a value in megahertz (the grid's F(T)).

@@ -5,13 +5,12 @@
 // Qt
 #include <QCloseEvent>
 #include <QProgressBar>
-#include <QThread>
 
 namespace vorlend {
 
 CProgressDlg::CProgressDlg(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_bar(new QProgressBar(this))
+      m_bar(new QProgressBar(this)), m_calls(this)
 {
     setWindowTitle(QStringLiteral("Read/Write"));
     setModal(true);
@@ -32,32 +31,24 @@ void CProgressDlg::SetTitle(const QString& title)
     setWindowTitle(title);
 }
 
-void CProgressDlg::OnDialogThread(std::function<void()> call)
-{
-    if (QThread::currentThread() == thread())
-        call();
-    else
-        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
-}
-
 void CProgressDlg::SetRange(int minimum, int maximum)
 {
-    OnDialogThread([this, minimum, maximum] { m_bar->setRange(minimum, maximum); });
+    m_calls.Run([this, minimum, maximum] { m_bar->setRange(minimum, maximum); });
 }
 
 void CProgressDlg::SetPos(int position)
 {
-    OnDialogThread([this, position] { m_bar->setValue(position); });
+    m_calls.Run([this, position] { m_bar->setValue(position); });
 }
 
 void CProgressDlg::SetStep(int step)
 {
-    OnDialogThread([this, step] { m_step = step; });
+    m_calls.Run([this, step] { m_step = step; });
 }
 
 void CProgressDlg::StepIt()
 {
-    OnDialogThread([this] {
+    m_calls.Run([this] {
         // As the Windows bar does: past the end it starts again from the beginning.
         int next = m_bar->value() + m_step;
         if (next > m_bar->maximum())
@@ -79,7 +70,7 @@ int CProgressDlg::DoModal()
 
 void CProgressDlg::EndDialog(int result)
 {
-    OnDialogThread([this, result] { done(result); });
+    m_calls.Run([this, result] { done(result); });
 }
 
 void CProgressDlg::SetTimer(unsigned id, int milliseconds)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "toolkit/TimerTable.h"
+#include "toolkit/UiThreadCall.h"
 
 // Qt
 #include <QDialog>
@@ -69,14 +70,12 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    // Runs the call on the dialog's thread: now when already there, else queued.
-    void OnDialogThread(std::function<void()> call);
-
     QProgressBar* m_bar;
     int m_step = 1;
     bool m_initialised = false;
     bool m_ending = false;
     DuiLib::CTimerTable m_timers;
+    CUiThreadCall m_calls; // the bar operations and EndDialog from other threads
     std::function<void()> m_onInit;
     std::function<void(unsigned)> m_onTimer;
 };

@@ -1,5 +1,6 @@
 #include "ButtonUI.h"
 
+#include "AttributeTable.h"
 #include "PaintManager.h"
 
 // Qt
@@ -24,43 +25,31 @@ QString CButtonUI::GetClass() const
 
 void CButtonUI::SetAttribute(const QString& name, const QString& value)
 {
-    auto is = [&](const char* attribute) { return EqualsNoCase(name, QLatin1String(attribute)); };
-    if (is("normalimage"))
-        SetNormalImage(value);
-    else if (is("hotimage"))
-        SetHotImage(value);
-    else if (is("pushedimage"))
-        SetPushedImage(value);
-    else if (is("focusedimage"))
-        m_focusedImage = value;
-    else if (is("disabledimage"))
-        m_disabledImage = value;
-    else if (is("foreimage"))
-        SetForeImage(value);
-    else if (is("hotforeimage"))
-        m_hotForeImage = value;
-    else if (is("pushedforeimage"))
-        m_pushedForeImage = value;
-    else
+    static const CAttributeTable<CButtonUI> table{
+        {"foreimage", [](CButtonUI& c, const QString& v) { c.SetForeImage(v); }},
+        {"hotforeimage", [](CButtonUI& c, const QString& v) { c.m_hotForeImage = v; }},
+        {"pushedforeimage", [](CButtonUI& c, const QString& v) { c.m_pushedForeImage = v; }},
+    };
+    if (!table.Apply(*this, name, value))
         CLabelUI::SetAttribute(name, value);
     update();
 }
 
 void CButtonUI::SetNormalImage(const QString& description)
 {
-    m_normalImage = description;
+    m_face.images.normal = description;
     update();
 }
 
 void CButtonUI::SetHotImage(const QString& description)
 {
-    m_hotImage = description;
+    m_face.images.hot = description;
     update();
 }
 
 void CButtonUI::SetPushedImage(const QString& description)
 {
-    m_pushedImage = description;
+    m_face.images.pushed = description;
     update();
 }
 
@@ -126,19 +115,20 @@ void CButtonUI::PaintStatusImage(QPainter& painter)
         }
         return QString();
     };
+    const CStateImages& images = m_face.images;
     QString face;
     QString fore;
     if (!enabled) {
-        face = first({&m_disabledImage, &m_normalImage});
+        face = first({&images.disabled, &images.normal});
         fore = m_foreImage;
     } else if (m_pushed && m_hot) {
-        face = first({&m_pushedImage, &m_hotImage, &m_normalImage});
+        face = first({&images.pushed, &images.hot, &images.normal});
         fore = first({&m_pushedForeImage, &m_hotForeImage, &m_foreImage});
     } else if (m_hot) {
-        face = first({&m_hotImage, &m_normalImage});
+        face = first({&images.hot, &images.normal});
         fore = first({&m_hotForeImage, &m_foreImage});
     } else {
-        face = hasFocus() && !m_focusedImage.isEmpty() ? m_focusedImage : m_normalImage;
+        face = hasFocus() && !images.focused.isEmpty() ? images.focused : images.normal;
         fore = m_foreImage;
     }
     painter.save();

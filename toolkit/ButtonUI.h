@@ -15,18 +15,18 @@ public:
     explicit CButtonUI(QWidget* parent = nullptr);
 
     [[nodiscard]] QString GetClass() const override;
-    // Besides the label's attributes: "normalimage", "hotimage", "pushedimage",
-    // "focusedimage", "disabledimage", "foreimage", "hotforeimage", "pushedforeimage"
-    // (image descriptions with optional source and corner).
+    // Besides the label's attributes (with the face's "normalimage", "hotimage",
+    // "pushedimage", "focusedimage", "disabledimage"): "foreimage", "hotforeimage",
+    // "pushedforeimage" (image descriptions with optional source and corner).
     void SetAttribute(const QString& name, const QString& value) override;
 
     void SetNormalImage(const QString& description);
     void SetHotImage(const QString& description);
     void SetPushedImage(const QString& description);
     void SetForeImage(const QString& description);
-    [[nodiscard]] QString GetNormalImage() const { return m_normalImage; }
-    [[nodiscard]] QString GetHotImage() const { return m_hotImage; }
-    [[nodiscard]] QString GetPushedImage() const { return m_pushedImage; }
+    [[nodiscard]] QString GetNormalImage() const { return m_face.images.normal; }
+    [[nodiscard]] QString GetHotImage() const { return m_face.images.hot; }
+    [[nodiscard]] QString GetPushedImage() const { return m_face.images.pushed; }
     [[nodiscard]] QString GetForeImage() const { return m_foreImage; }
 
     // Has the effect of a click (the "click" notification) when the button is visible and
@@ -46,11 +46,6 @@ protected:
     virtual void PaintStatusImage(QPainter& painter);
 
 private:
-    QString m_normalImage;
-    QString m_hotImage;
-    QString m_pushedImage;
-    QString m_focusedImage;
-    QString m_disabledImage;
     QString m_foreImage;
     QString m_hotForeImage;
     QString m_pushedForeImage;

@@ -1,5 +1,6 @@
 #include "ComboUI.h"
 
+#include "AttributeTable.h"
 #include "ControlUI.h"
 #include "PaintManager.h"
 #include "SkinStyle.h"
@@ -84,46 +85,31 @@ QString CComboUI::GetClass() const
 
 void CComboUI::SetAttribute(const QString& name, const QString& value)
 {
-    if (SetCommonAttribute(this, name, value))
+    static const CAttributeTable<CComboUI> table{
+        {"textpadding", [](CComboUI& c, const QString& v) { c.SetTextPadding(ParseMargins(v)); }},
+        {"itemtextpadding",
+         [](CComboUI& c, const QString& v) { c.m_delegate->padding = ParseMargins(v); }},
+        {"itemheight", [](CComboUI& c, const QString& v) { c.SetItemHeight(v.toInt()); }},
+        {"itemfont", [](CComboUI& c, const QString& v) { c.m_itemFont = v.toInt(); }},
+        {"itemtextcolor",
+         [](CComboUI& c, const QString& v) { c.m_delegate->textColor = ParseColor(v); }},
+        {"itemhotbkcolor",
+         [](CComboUI& c, const QString& v) { c.m_delegate->hotBkColor = ParseColor(v); }},
+        {"itemselectedbkcolor",
+         [](CComboUI& c, const QString& v) { c.m_delegate->hotBkColor = ParseColor(v); }},
+        {"itemselectedtextcolor",
+         [](CComboUI& c, const QString& v) { c.m_delegate->hotTextColor = ParseColor(v); }},
+        {"dropboxsize",
+         [](CComboUI& c, const QString& v) {
+             const QMargins size = ParseMargins(v); // "width,height": the height counts
+             if (size.top() > 0)
+                 c.setMaxVisibleItems(std::max(1, size.top() / std::max(1, c.m_itemHeight)));
+         }},
+    };
+    if (SetCommonAttribute(this, name, value) || table.Apply(*this, name, value))
         return;
-    auto is = [&](const char* attribute) { return EqualsNoCase(name, QLatin1String(attribute)); };
-    if (is("textpadding")) {
-        SetTextPadding(ParseMargins(value));
-    } else if (is("normalimage")) {
-        SetNormalImage(value);
-    } else if (is("hotimage")) {
-        SetHotImage(value);
-    } else if (is("pushedimage")) {
-        SetPushedImage(value);
-    } else if (is("focusedimage")) {
-        m_focusedImage = value;
+    if (m_face.SetAttribute(name, value))
         update();
-    } else if (is("disabledimage")) {
-        m_disabledImage = value;
-        update();
-    } else if (is("font")) {
-        SetFont(value.toInt());
-    } else if (is("textcolor")) {
-        SetTextColor(ParseColor(value));
-    } else if (is("disabledtextcolor")) {
-        SetDisabledTextColor(ParseColor(value));
-    } else if (is("itemtextpadding")) {
-        m_delegate->padding = ParseMargins(value);
-    } else if (is("itemheight")) {
-        SetItemHeight(value.toInt());
-    } else if (is("itemfont")) {
-        m_itemFont = value.toInt();
-    } else if (is("itemtextcolor")) {
-        m_delegate->textColor = ParseColor(value);
-    } else if (is("itemhotbkcolor") || is("itemselectedbkcolor")) {
-        m_delegate->hotBkColor = ParseColor(value);
-    } else if (is("itemselectedtextcolor")) {
-        m_delegate->hotTextColor = ParseColor(value);
-    } else if (is("dropboxsize")) {
-        const QMargins size = ParseMargins(value); // "width,height": the height counts
-        if (size.top() > 0)
-            setMaxVisibleItems(std::max(1, size.top() / std::max(1, m_itemHeight)));
-    }
 }
 
 bool CComboUI::AddItem(const QString& text)
@@ -135,12 +121,12 @@ bool CComboUI::InsertItem(int index, const QString& text)
 {
     if (index < 0 || index > count())
         return false;
-    ++m_syncing;
+    // Qt selects the first item put into an empty combo; the selection keeps its item instead.
+    const int selected = currentIndex();
+    ++m_quiet;
     insertItem(index, text);
-    if (m_curSel >= index)
-        ++m_curSel;
-    SyncCurrentIndex();
-    --m_syncing;
+    SetCurrentIndexQuietly(selected >= index ? selected + 1 : selected);
+    --m_quiet;
     return true;
 }
 
@@ -148,25 +134,21 @@ bool CComboUI::RemoveAt(int index)
 {
     if (index < 0 || index >= count())
         return false;
-    ++m_syncing;
+    // Qt moves a removed selection to a neighbour; here it goes.
+    const int selected = currentIndex();
+    ++m_quiet;
     removeItem(index);
-    if (m_curSel == index)
-        m_curSel = -1;
-    else if (m_curSel > index)
-        --m_curSel;
-    SyncCurrentIndex();
-    --m_syncing;
+    SetCurrentIndexQuietly(selected == index ? -1 : selected > index ? selected - 1 : selected);
+    --m_quiet;
     update();
     return true;
 }
 
 void CComboUI::RemoveAll()
 {
-    ++m_syncing;
+    ++m_quiet;
     clear();
-    m_curSel = -1;
-    SyncCurrentIndex();
-    --m_syncing;
+    --m_quiet;
     update();
 }
 
@@ -185,28 +167,27 @@ bool CComboUI::SelectItem(int index, bool takeFocus)
 {
     if (takeFocus)
         setFocus(Qt::OtherFocusReason);
-    if (index == m_curSel)
+    const int old = currentIndex();
+    if (index == old)
         return true;
-    const int old = m_curSel;
     if (index < 0 || count() == 0) {
-        m_curSel = -1;
-        SyncCurrentIndex();
+        SetCurrentIndexQuietly(-1);
         update();
         return false;
     }
-    m_curSel = std::min(index, count() - 1);
-    if (m_curSel == old)
+    const int now = std::min(index, count() - 1);
+    if (now == old)
         return true;
-    SyncCurrentIndex();
+    SetCurrentIndexQuietly(now);
     update();
     if (CPaintManagerUI* manager = GetManager())
-        manager->SendNotify(this, QStringLiteral("itemselect"), m_curSel, old);
+        manager->SendNotify(this, QStringLiteral("itemselect"), now, old);
     return true;
 }
 
 QString CComboUI::GetText() const
 {
-    return GetItemText(m_curSel);
+    return GetItemText(currentIndex());
 }
 
 void CComboUI::SetText(const QString& text)
@@ -216,48 +197,48 @@ void CComboUI::SetText(const QString& text)
 
 void CComboUI::SetTextPadding(const QMargins& padding)
 {
-    m_textPadding = padding;
+    m_face.text.padding = padding;
     update();
 }
 
 QRect CComboUI::GetTextRect() const
 {
-    return rect().marginsRemoved(m_textPadding);
+    return rect().marginsRemoved(m_face.text.padding);
 }
 
 void CComboUI::SetFont(int index)
 {
-    m_font = index;
+    m_face.text.font = index;
     update();
 }
 
 void CComboUI::SetTextColor(const QColor& colour)
 {
-    m_textColor = colour;
+    m_face.text.textColor = colour;
     update();
 }
 
 void CComboUI::SetDisabledTextColor(const QColor& colour)
 {
-    m_disabledTextColor = colour;
+    m_face.text.disabledTextColor = colour;
     update();
 }
 
 void CComboUI::SetNormalImage(const QString& description)
 {
-    m_normalImage = description;
+    m_face.images.normal = description;
     update();
 }
 
 void CComboUI::SetHotImage(const QString& description)
 {
-    m_hotImage = description;
+    m_face.images.hot = description;
     update();
 }
 
 void CComboUI::SetPushedImage(const QString& description)
 {
-    m_pushedImage = description;
+    m_face.images.pushed = description;
     update();
 }
 
@@ -274,7 +255,7 @@ Qt::TextElideMode CComboUI::GetTextElideMode() const
 
 QString CComboUI::GetShownText() const
 {
-    const QFontMetrics metrics(GetSkinFont(m_font));
+    const QFontMetrics metrics(GetSkinFont(m_face.text.font));
     return metrics.elidedText(GetText(), m_delegate->elide, GetTextRect().width());
 }
 
@@ -286,7 +267,7 @@ void CComboUI::showPopup()
         manager->SendNotify(this, QStringLiteral("dropdown"));
     m_dropped = true;
     ApplySkinScrollBars(view());
-    m_delegate->font = GetSkinFont(m_itemFont >= 0 ? m_itemFont : m_font);
+    m_delegate->font = GetSkinFont(m_itemFont >= 0 ? m_itemFont : m_face.text.font);
     view()->setFont(m_delegate->font);
     update();
     // The list's frame in the accent colour of the open combo's face.
@@ -330,6 +311,8 @@ void CComboUI::FitPopupToItems()
 
 void CComboUI::hidePopup()
 {
+    // Qt closes the list before it selects the item picked in it.
+    m_beforeInput = currentIndex();
     QComboBox::hidePopup();
     m_dropped = false;
     m_pushed = false;
@@ -340,6 +323,8 @@ void CComboUI::hidePopup()
 
 bool CComboUI::event(QEvent* event)
 {
+    // Keys and the wheel reach QComboBox's handlers, which may move the selection, from here.
+    m_beforeInput = currentIndex();
     switch (event->type()) {
     case QEvent::ParentChange:
     case QEvent::Show:
@@ -404,18 +389,19 @@ void CComboUI::mouseReleaseEvent(QMouseEvent* event)
 void CComboUI::PaintStatusImage(QPainter& painter)
 {
     const CPaintManagerUI* manager = GetManager();
-    QString face = m_normalImage;
-    if (!isEnabled() && !m_disabledImage.isEmpty())
-        face = m_disabledImage;
-    else if (isEnabled() && IsPushed() && !m_pushedImage.isEmpty())
-        face = m_pushedImage;
-    else if (isEnabled() && m_hot && !m_hotImage.isEmpty())
-        face = m_hotImage;
-    else if (hasFocus() && !m_focusedImage.isEmpty())
-        face = m_focusedImage;
+    const CStateImages& images = m_face.images;
+    QString face = images.normal;
+    if (!isEnabled() && !images.disabled.isEmpty())
+        face = images.disabled;
+    else if (isEnabled() && IsPushed() && !images.pushed.isEmpty())
+        face = images.pushed;
+    else if (isEnabled() && m_hot && !images.hot.isEmpty())
+        face = images.hot;
+    else if (hasFocus() && !images.focused.isEmpty())
+        face = images.focused;
 
     painter.save();
-    if (!isEnabled() && m_disabledImage.isEmpty())
+    if (!isEnabled() && images.disabled.isEmpty())
         painter.setOpacity(0.55);
     if (manager == nullptr || !manager->DrawImage(painter, rect(), face)) {
         // Without the skin: a plain flat box with an arrow, so the control stays usable.
@@ -438,12 +424,10 @@ void CComboUI::PaintText(QPainter& painter)
         return;
     const QRect r = GetTextRect();
     painter.save();
-    painter.setFont(GetSkinFont(m_font));
-    QColor colour = m_textColor.isValid() ? m_textColor : QColor(0x1E, 0x1E, 0x1E);
-    if (!isEnabled())
-        colour = m_disabledTextColor.isValid() ? m_disabledTextColor : QColor(0xA0, 0xA0, 0xA0);
-    painter.setPen(colour);
-    painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+    painter.setFont(GetSkinFont(m_face.text.font));
+    painter.setPen(
+        m_face.TextColour(isEnabled(), QColor(0x1E, 0x1E, 0x1E), QColor(0xA0, 0xA0, 0xA0)));
+    painter.drawText(r, int(m_face.text.align) | Qt::TextSingleLine,
                      painter.fontMetrics().elidedText(text, m_delegate->elide, r.width()));
     painter.restore();
 }
@@ -461,21 +445,21 @@ QFont CComboUI::GetSkinFont(int index) const
 
 void CComboUI::OnCurrentIndexChanged(int index)
 {
-    if (m_syncing > 0)
+    if (m_quiet > 0)
         return;
-    // The list window, a key or the wheel moved Qt's current index: put it back and let
-    // SelectItem make the change, so that overrides and notifications see it.
-    SyncCurrentIndex();
+    // The list window, a key or the wheel moved the selection: take the step back and let
+    // SelectItem make it, so that overrides and notifications see the change.
+    SetCurrentIndexQuietly(m_beforeInput);
     SelectItem(index);
 }
 
-void CComboUI::SyncCurrentIndex()
+void CComboUI::SetCurrentIndexQuietly(int index)
 {
-    if (currentIndex() == m_curSel)
+    if (currentIndex() == index)
         return;
-    ++m_syncing;
-    setCurrentIndex(m_curSel);
-    --m_syncing;
+    ++m_quiet;
+    setCurrentIndex(index);
+    --m_quiet;
 }
 
 void CComboUI::EnsureTracked()

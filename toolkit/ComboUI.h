@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SkinFace.h"
 #include "UIBase.h"
 
 // Qt
@@ -11,8 +12,8 @@ namespace DuiLib {
 class CPaintManagerUI;
 
 // A drop-down list of label rows, painted with the skin's combo faces; layout class "Combo".
-// Qt's QComboBox supplies the list window, the keyboard and the wheel; this class keeps the
-// selection (-1 = none) and raises the toolkit's notifications through the window's
+// Qt's QComboBox supplies the list window, the keyboard, the wheel and the selection (its
+// current index; -1 = none); this class raises the toolkit's notifications through the window's
 // CPaintManagerUI: "itemselect" (wParam new index, lParam old index) on every change of the
 // selection, whoever makes it, and "dropdown" when the list opens. The window's focus tracking
 // gives it "setfocus" and "killfocus".
@@ -36,10 +37,10 @@ public:
     ~CComboUI() override;
 
     [[nodiscard]] QString GetClass() const override;
-    // Besides the common attributes: "textpadding", "normalimage", "hotimage", "pushedimage",
-    // "focusedimage", "disabledimage", "font", "textcolor", "disabledtextcolor",
-    // "itemtextpadding", "itemfont", "itemheight", "itemtextcolor", "itemhotbkcolor",
-    // "itemselectedbkcolor", "itemselectedtextcolor", "dropboxsize" ("width,height").
+    // Besides the common attributes: the skin face's (CSkinFace: "textpadding", the state
+    // images, "font", "textcolor", "disabledtextcolor", "align", "valign"), "itemtextpadding",
+    // "itemfont", "itemheight", "itemtextcolor", "itemhotbkcolor", "itemselectedbkcolor",
+    // "itemselectedtextcolor", "dropboxsize" ("width,height").
     void SetAttribute(const QString& name, const QString& value) override;
 
     // Items. Adding or removing items never sends "itemselect"; the selection keeps its item.
@@ -53,7 +54,7 @@ public:
     void SetItemHeight(int height);
     [[nodiscard]] int GetItemHeight() const { return m_itemHeight; }
 
-    [[nodiscard]] int GetCurSel() const { return m_curSel; }
+    [[nodiscard]] int GetCurSel() const { return currentIndex(); }
     // Same index: nothing happens, true. Index below 0 or no items: no selection, nothing sent,
     // false. An index past the last item selects the last. Sends "itemselect" (new, old).
     virtual bool SelectItem(int index, bool takeFocus = false);
@@ -61,15 +62,15 @@ public:
     [[nodiscard]] virtual QString GetText() const;
     virtual void SetText(const QString& text);
 
-    [[nodiscard]] virtual QMargins GetTextPadding() const { return m_textPadding; }
+    [[nodiscard]] virtual QMargins GetTextPadding() const { return m_face.text.padding; }
     virtual void SetTextPadding(const QMargins& padding);
     // The control's rectangle reduced by the text padding.
     [[nodiscard]] virtual QRect GetTextRect() const;
 
     void SetFont(int index);
-    [[nodiscard]] int GetFont() const { return m_font; }
+    [[nodiscard]] int GetFont() const { return m_face.text.font; }
     void SetTextColor(const QColor& colour);
-    [[nodiscard]] QColor GetTextColor() const { return m_textColor; }
+    [[nodiscard]] QColor GetTextColor() const { return m_face.text.textColor; }
     void SetDisabledTextColor(const QColor& colour);
 
     void SetNormalImage(const QString& description);
@@ -106,23 +107,18 @@ protected:
 
 private:
     void OnCurrentIndexChanged(int index);
-    void SyncCurrentIndex();
+    // Moves QComboBox's current index without the change counting as a selection by Qt.
+    void SetCurrentIndexQuietly(int index);
     void FitPopupToItems();
     void EnsureTracked();
 
-    int m_curSel = -1;
-    int m_syncing = 0; // > 0 while this class itself moves QComboBox's current index
+    int m_quiet = 0; // > 0 while this class itself moves QComboBox's current index
+    // The selection as it was when Qt last began handling input that may change it (a key, the
+    // wheel, a pick in the list): the old index of the change Qt then makes.
+    int m_beforeInput = -1;
     int m_itemHeight = 16;
-    QMargins m_textPadding;
-    int m_font = -1;
+    CSkinFace m_face;
     int m_itemFont = -1; // -1: the same font as the combo's text
-    QColor m_textColor;
-    QColor m_disabledTextColor;
-    QString m_normalImage;
-    QString m_hotImage;
-    QString m_pushedImage;
-    QString m_focusedImage;
-    QString m_disabledImage;
     bool m_hot = false;
     bool m_pushed = false;
     bool m_dropped = false;

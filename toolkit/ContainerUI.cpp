@@ -1,5 +1,6 @@
 #include "ContainerUI.h"
 
+#include "AttributeTable.h"
 #include "PaintManager.h"
 
 namespace DuiLib {
@@ -178,11 +179,11 @@ CContainerUI::CContainerUI(Qt::Orientation orientation, QWidget* parent)
 
 void CContainerUI::SetAttribute(const QString& name, const QString& value)
 {
-    if (EqualsNoCase(name, QStringLiteral("inset")))
-        SetInset(ParseMargins(value));
-    else if (EqualsNoCase(name, QStringLiteral("childpadding")))
-        SetChildPadding(value.toInt());
-    else
+    static const CAttributeTable<CContainerUI> table{
+        {"inset", [](CContainerUI& c, const QString& v) { c.SetInset(ParseMargins(v)); }},
+        {"childpadding", [](CContainerUI& c, const QString& v) { c.SetChildPadding(v.toInt()); }},
+    };
+    if (!table.Apply(*this, name, value))
         CControlUI::SetAttribute(name, value);
 }
 

@@ -1,5 +1,6 @@
 #include "ControlUI.h"
 
+#include "AttributeTable.h"
 #include "PaintManager.h"
 
 // Qt
@@ -62,43 +63,55 @@ void PaintFocusMark(QPainter& painter, const QWidget* control, const QRect& rect
     painter.restore();
 }
 
+namespace {
+
+// One of the layout hints of a widget, changed through SetLayoutHints.
+template <class Change>
+void ChangeHints(QWidget& widget, Change change)
+{
+    LayoutHints hints = GetLayoutHints(&widget);
+    change(hints);
+    SetLayoutHints(&widget, hints);
+}
+
+// A size attribute: a number of pixels, never below 0.
+template <int LayoutHints::*Hint>
+void SetSizeHint(QWidget& widget, const QString& value)
+{
+    ChangeHints(widget, [&](LayoutHints& h) { h.*Hint = NonNegative(value); });
+}
+
+const CAttributeTable<QWidget>& CommonAttributes()
+{
+    static const CAttributeTable<QWidget> table{
+        {"name", [](QWidget& w, const QString& v) { w.setObjectName(v); }},
+        {"width", SetSizeHint<&LayoutHints::fixedWidth>},
+        {"height", SetSizeHint<&LayoutHints::fixedHeight>},
+        {"minwidth", SetSizeHint<&LayoutHints::minWidth>},
+        {"minheight", SetSizeHint<&LayoutHints::minHeight>},
+        {"maxwidth", SetSizeHint<&LayoutHints::maxWidth>},
+        {"maxheight", SetSizeHint<&LayoutHints::maxHeight>},
+        {"padding",
+         [](QWidget& w, const QString& v) {
+             ChangeHints(w, [&](LayoutHints& h) { h.padding = ParseMargins(v); });
+         }},
+        {"visible",
+         [](QWidget& w, const QString& v) {
+             // A widget without a parent would become a window of its own.
+             if (w.parentWidget() != nullptr || !ParseBool(v))
+                 w.setVisible(ParseBool(v));
+         }},
+        {"enabled", [](QWidget& w, const QString& v) { w.setEnabled(ParseBool(v)); }},
+        {"tooltip", [](QWidget& w, const QString& v) { w.setToolTip(v); }},
+    };
+    return table;
+}
+
+} // namespace
+
 bool SetCommonAttribute(QWidget* widget, const QString& name, const QString& value)
 {
-    LayoutHints hints = GetLayoutHints(widget);
-    if (EqualsNoCase(name, QStringLiteral("name"))) {
-        widget->setObjectName(value);
-        return true;
-    }
-    if (EqualsNoCase(name, QStringLiteral("width")))
-        hints.fixedWidth = NonNegative(value);
-    else if (EqualsNoCase(name, QStringLiteral("height")))
-        hints.fixedHeight = NonNegative(value);
-    else if (EqualsNoCase(name, QStringLiteral("minwidth")))
-        hints.minWidth = NonNegative(value);
-    else if (EqualsNoCase(name, QStringLiteral("minheight")))
-        hints.minHeight = NonNegative(value);
-    else if (EqualsNoCase(name, QStringLiteral("maxwidth")))
-        hints.maxWidth = NonNegative(value);
-    else if (EqualsNoCase(name, QStringLiteral("maxheight")))
-        hints.maxHeight = NonNegative(value);
-    else if (EqualsNoCase(name, QStringLiteral("padding")))
-        hints.padding = ParseMargins(value);
-    else if (EqualsNoCase(name, QStringLiteral("visible"))) {
-        // A widget without a parent would become a window of its own.
-        if (widget->parentWidget() != nullptr || !ParseBool(value))
-            widget->setVisible(ParseBool(value));
-        return true;
-    } else if (EqualsNoCase(name, QStringLiteral("enabled"))) {
-        widget->setEnabled(ParseBool(value));
-        return true;
-    } else if (EqualsNoCase(name, QStringLiteral("tooltip"))) {
-        widget->setToolTip(value);
-        return true;
-    } else {
-        return false;
-    }
-    SetLayoutHints(widget, hints);
-    return true;
+    return CommonAttributes().Apply(*widget, name, value);
 }
 
 CControlUI::CControlUI(QWidget* parent) : QWidget(parent) {}
@@ -110,18 +123,15 @@ QString CControlUI::GetClass() const
 
 void CControlUI::SetAttribute(const QString& name, const QString& value)
 {
-    if (SetCommonAttribute(this, name, value))
-        return;
-    if (EqualsNoCase(name, QStringLiteral("bkcolor")))
-        SetBkColor(ParseColor(value));
-    else if (EqualsNoCase(name, QStringLiteral("bkimage")))
-        SetBkImage(value);
-    else if (EqualsNoCase(name, QStringLiteral("bordercolor")))
-        SetBorderColor(ParseColor(value));
-    else if (EqualsNoCase(name, QStringLiteral("bordersize")))
-        SetBorderSize(NonNegative(value));
-    else if (EqualsNoCase(name, QStringLiteral("borderround")))
-        m_borderRound = ParsePair(value);
+    static const CAttributeTable<CControlUI> table{
+        {"bkcolor", [](CControlUI& c, const QString& v) { c.SetBkColor(ParseColor(v)); }},
+        {"bkimage", [](CControlUI& c, const QString& v) { c.SetBkImage(v); }},
+        {"bordercolor", [](CControlUI& c, const QString& v) { c.SetBorderColor(ParseColor(v)); }},
+        {"bordersize", [](CControlUI& c, const QString& v) { c.SetBorderSize(NonNegative(v)); }},
+        {"borderround", [](CControlUI& c, const QString& v) { c.m_borderRound = ParsePair(v); }},
+    };
+    if (!SetCommonAttribute(this, name, value))
+        table.Apply(*this, name, value);
 }
 
 void CControlUI::SetBkColor(const QColor& colour)

@@ -1,5 +1,6 @@
 #include "LabelUI.h"
 
+#include "AttributeTable.h"
 #include "PaintManager.h"
 
 // Qt
@@ -23,38 +24,14 @@ QString CLabelUI::GetClass() const
 
 void CLabelUI::SetAttribute(const QString& name, const QString& value)
 {
-    auto is = [&](const char* attribute) { return EqualsNoCase(name, QLatin1String(attribute)); };
-    const QString v = value.trimmed();
-    if (is("text")) {
-        SetText(value);
-    } else if (is("textpadding")) {
-        SetTextPadding(ParseMargins(value));
-    } else if (is("align")) {
-        Qt::Alignment h = Qt::AlignLeft;
-        if (EqualsNoCase(v, QStringLiteral("center")))
-            h = Qt::AlignHCenter;
-        else if (EqualsNoCase(v, QStringLiteral("right")))
-            h = Qt::AlignRight;
-        SetTextStyle((m_align & Qt::AlignVertical_Mask) | h);
-    } else if (is("valign")) {
-        Qt::Alignment vert = Qt::AlignVCenter;
-        if (EqualsNoCase(v, QStringLiteral("top")))
-            vert = Qt::AlignTop;
-        else if (EqualsNoCase(v, QStringLiteral("bottom")))
-            vert = Qt::AlignBottom;
-        SetTextStyle((m_align & Qt::AlignHorizontal_Mask) | vert);
-    } else if (is("font")) {
-        SetFont(v.toInt());
-    } else if (is("textcolor")) {
-        SetTextColor(ParseColor(value));
-    } else if (is("disabledtextcolor")) {
-        SetDisabledTextColor(ParseColor(value));
-    } else if (is("endellipsis")) {
-        m_endEllipsis = ParseBool(value);
+    static const CAttributeTable<CLabelUI> table{
+        {"text", [](CLabelUI& c, const QString& v) { c.SetText(v); }},
+        {"endellipsis", [](CLabelUI& c, const QString& v) { c.m_endEllipsis = ParseBool(v); }},
+    };
+    if (table.Apply(*this, name, value) || m_face.SetAttribute(name, value))
         update();
-    } else {
+    else
         CControlUI::SetAttribute(name, value);
-    }
 }
 
 void CLabelUI::SetText(const QString& text)
@@ -67,31 +44,31 @@ void CLabelUI::SetText(const QString& text)
 
 void CLabelUI::SetTextColor(const QColor& colour)
 {
-    m_textColor = colour;
+    m_face.text.textColor = colour;
     update();
 }
 
 void CLabelUI::SetDisabledTextColor(const QColor& colour)
 {
-    m_disabledTextColor = colour;
+    m_face.text.disabledTextColor = colour;
     update();
 }
 
 void CLabelUI::SetTextPadding(const QMargins& padding)
 {
-    m_textPadding = padding;
+    m_face.text.padding = padding;
     update();
 }
 
 void CLabelUI::SetFont(int index)
 {
-    m_font = index;
+    m_face.text.font = index;
     update();
 }
 
 void CLabelUI::SetTextStyle(Qt::Alignment alignment)
 {
-    m_align = alignment;
+    m_face.text.align = alignment;
     update();
 }
 
@@ -108,15 +85,12 @@ void CLabelUI::PaintText(QPainter& painter)
 {
     if (m_text.isEmpty())
         return;
-    const QRect r = rect().marginsRemoved(m_textPadding);
+    const QRect r = rect().marginsRemoved(m_face.text.padding);
     if (r.isEmpty())
         return;
     painter.save();
     painter.setFont(GetSkinFont());
-    QColor colour = m_textColor.isValid() ? m_textColor : kDefaultText;
-    if (!isEnabled())
-        colour = m_disabledTextColor.isValid() ? m_disabledTextColor : kDefaultDisabledText;
-    painter.setPen(colour);
+    painter.setPen(m_face.TextColour(isEnabled(), kDefaultText, kDefaultDisabledText));
     // A text that does not fit keeps both ends (a port label keeps its caption and the port's
     // name) unless the layout asks for the end to go; the whole text is then the tooltip.
     const QString text = painter.fontMetrics().elidedText(
@@ -128,14 +102,13 @@ void CLabelUI::PaintText(QPainter& painter)
         setToolTip(elided ? m_text : m_ownToolTip);
         m_toolTipIsText = elided;
     }
-    painter.drawText(r, int(m_align) | Qt::TextSingleLine, text);
+    painter.drawText(r, int(m_face.text.align) | Qt::TextSingleLine, text);
     painter.restore();
 }
 
 QFont CLabelUI::GetSkinFont() const
 {
-    const CPaintManagerUI* manager = CPaintManagerUI::FromWidget(this);
-    return manager != nullptr ? manager->GetFont(m_font) : font();
+    return m_face.Font(this);
 }
 
 } // namespace DuiLib

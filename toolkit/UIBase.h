@@ -69,6 +69,12 @@ public:
     virtual QWidget* CreateControl(const QString& className, QWidget* parent) = 0;
 };
 
+// A UTF-8 text (the model's texts, the program's fixed texts) as Qt holds text.
+[[nodiscard]] inline QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
 // Whole-string comparison without regard to case, as attribute names and notification types use.
 [[nodiscard]] bool EqualsNoCase(const QString& a, const QString& b);
 

@@ -1,65 +1,32 @@
 #include "WindowImplBase.h"
 
-#include "ButtonUI.h"
 #include "ContainerUI.h"
 #include "PaintManager.h"
-#include "ResourceTable.h"
-#include "ZipArchive.h"
 
 // Qt
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
 #include <QKeyEvent>
-#include <QMessageBox>
-#include <QMouseEvent>
 #include <QScreen>
-#include <QThread>
-#include <QWindow>
-
-// std
-#include <cstdlib>
 
 namespace DuiLib {
 
-namespace {
-
-const QEvent::Type kMessageEvent = QEvent::Type(QEvent::registerEventType());
-
-// A message queued by PostMessage.
-class CMessageEvent : public QEvent
-{
-public:
-    CMessageEvent(unsigned m, quintptr w, qintptr l)
-        : QEvent(kMessageEvent), msg(m), wParam(w), lParam(l)
-    {}
-    unsigned msg;
-    quintptr wParam;
-    qintptr lParam;
-};
-
-WindowImplBase::FailureHandler& FailureHandlerSlot()
-{
-    static WindowImplBase::FailureHandler handler;
-    return handler;
-}
-
-} // namespace
-
 void WindowImplBase::SetLayoutFailureHandler(FailureHandler handler)
 {
-    FailureHandlerSlot() = std::move(handler);
+    CSkinLoader::SetFailureHandler(std::move(handler));
 }
 
 WindowImplBase::WindowImplBase(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_pm(new CPaintManagerUI(this))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_pm(new CPaintManagerUI(this)),
+      m_frame(this), m_router(this, [this](unsigned msg, quintptr wParam, qintptr lParam) {
+          return Dispatch(msg, wParam, lParam);
+      })
 {
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
     qApp->installEventFilter(this);
-    m_basePump.AddNotifyEntry(QStringLiteral("click"), {},
-                              [this](TNotifyUI& msg) { OnClick(msg); });
+    m_router.Fallback().AddNotifyEntry(QStringLiteral("click"), {},
+                                       [this](TNotifyUI& msg) { OnClick(msg); });
 }
 
 WindowImplBase::~WindowImplBase()
@@ -73,36 +40,11 @@ bool WindowImplBase::Create(const QString& title)
     setWindowTitle(title);
     setProperty("windowClassName", GetWindowClassName());
 
-    const QByteArray archiveBytes = LoadSkinArchive();
-    const UILIB_RESOURCETYPE kind = GetResourceType();
-    if (kind != UILIB_FILE && archiveBytes.isEmpty())
+    if (!CSkinLoader::AttachResources(m_pm, GetResourceType(), GetSkinFolder(), LoadSkinArchive()))
         return false; // no skin at all: a bare window, as the program was given nothing to show
-
-    if (kind == UILIB_FILE) {
-        QString folder = GetSkinFolder();
-        if (QDir::isRelativePath(folder))
-            folder = QDir(QCoreApplication::applicationDirPath()).filePath(folder);
-        m_pm->SetResourceLoader([folder](const QString& name) {
-            QFile file(QDir(folder).filePath(name));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        });
-    } else {
-        const auto archive = std::make_shared<CZipArchive>(archiveBytes);
-        m_pm->SetResourceLoader(
-            [archive](const QString& name) { return archive->Read(name).value_or(QByteArray()); });
-    }
-
-    const QByteArray xml = m_pm->LoadResource(GetSkinFile());
-    CDialogBuilder builder;
-    QWidget* root = xml.isEmpty() ? nullptr : builder.Create(xml, m_pm, this, this);
-    if (root == nullptr) {
-        qWarning(
-            "skin: cannot build \"%s\": %s", qPrintable(GetSkinFile()),
-            qPrintable(xml.isEmpty() ? QStringLiteral("missing or damaged") : builder.GetError()));
-        Fail();
+    QWidget* root = CSkinLoader::Build(m_pm, GetSkinFile(), this, this, m_info);
+    if (root == nullptr)
         return false;
-    }
-    m_info = builder.GetWindowInfo();
     m_root = dynamic_cast<CControlUI*>(root);
     auto* frame = new CBoxLayoutUI(Qt::Vertical, this);
     frame->addWidget(root);
@@ -111,7 +53,8 @@ bool WindowImplBase::Create(const QString& title)
         setMinimumSize(m_info.minInfo);
     if (!m_info.size.isEmpty())
         resize(m_info.size.expandedTo(minimumSize()));
-    UpdateCaptionButtons();
+    m_frame.SetWindowInfo(m_info);
+    m_frame.UpdateCaptionButtons(m_pm);
     // The window itself holds the focus at first, as no control of the layout has it: keys go
     // to OnKeyDown and no combo reacts to them.
     setFocus(Qt::OtherFocusReason);
@@ -120,30 +63,13 @@ bool WindowImplBase::Create(const QString& title)
     return true;
 }
 
-void WindowImplBase::Fail()
-{
-    const QString text = QStringLiteral("加载资源文件失败");
-    const QString caption = QStringLiteral("Duilib");
-    if (const FailureHandler& handler = FailureHandlerSlot()) {
-        handler(text, caption);
-        return;
-    }
-    QMessageBox::critical(nullptr, caption, text);
-    std::exit(1);
-}
-
 QByteArray WindowImplBase::LoadSkinArchive() const
 {
     switch (GetResourceType()) {
     case UILIB_FILE:
         return {};
-    case UILIB_ZIP: {
-        QString folder = GetSkinFolder();
-        if (QDir::isRelativePath(folder))
-            folder = QDir(QCoreApplication::applicationDirPath()).filePath(folder);
-        QFile file(QDir(folder).filePath(GetZIPFileName()));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    case UILIB_ZIP:
+        return CSkinLoader::ReadZipFile(GetSkinFolder(), GetZIPFileName());
     case UILIB_RESOURCE:
     case UILIB_ZIPRESOURCE:
         break;
@@ -153,9 +79,7 @@ QByteArray WindowImplBase::LoadSkinArchive() const
 
 QByteArray WindowImplBase::GetZIPFileResource() const
 {
-    bool ok = false;
-    const int id = GetResourceID().toInt(&ok);
-    return ok ? CResourceTable::Find(QStringLiteral("ZIPRES"), id) : QByteArray();
+    return CSkinLoader::BuiltinArchive(GetResourceID());
 }
 
 void WindowImplBase::CenterWindow()
@@ -182,17 +106,12 @@ QWidget* WindowImplBase::FindControlWidget(const QString& name) const
 
 void WindowImplBase::PostMessage(unsigned msg, quintptr wParam, qintptr lParam)
 {
-    QCoreApplication::postEvent(this, new CMessageEvent(msg, wParam, lParam));
+    m_router.Post(msg, wParam, lParam);
 }
 
 qintptr WindowImplBase::SendMessage(unsigned msg, quintptr wParam, qintptr lParam)
 {
-    if (QThread::currentThread() == thread())
-        return Dispatch(msg, wParam, lParam);
-    qintptr result = 0;
-    QMetaObject::invokeMethod(
-        this, [&] { result = Dispatch(msg, wParam, lParam); }, Qt::BlockingQueuedConnection);
-    return result;
+    return m_router.Send(msg, wParam, lParam);
 }
 
 qintptr WindowImplBase::Dispatch(unsigned msg, quintptr wParam, qintptr lParam)
@@ -203,18 +122,17 @@ qintptr WindowImplBase::Dispatch(unsigned msg, quintptr wParam, qintptr lParam)
 
 void WindowImplBase::SetTimer(unsigned id, int milliseconds)
 {
-    m_timers.Set(this, id, milliseconds);
+    m_router.SetTimer(id, milliseconds);
 }
 
 void WindowImplBase::KillTimer(unsigned id)
 {
-    m_timers.Kill(this, id);
+    m_router.KillTimer(id);
 }
 
 void WindowImplBase::Notify(TNotifyUI& msg)
 {
-    if (!NotifyPump(msg))
-        m_basePump.NotifyPump(msg);
+    m_router.Route(msg, *this);
 }
 
 QWidget* WindowImplBase::CreateControl(const QString& className, QWidget* parent)
@@ -228,12 +146,8 @@ void WindowImplBase::OnClick(TNotifyUI& msg)
 {
     if (msg.sName == QLatin1String("closebtn"))
         Close(1);
-    else if (msg.sName == QLatin1String("minbtn"))
-        showMinimized();
-    else if (msg.sName == QLatin1String("maxbtn"))
-        showMaximized();
-    else if (msg.sName == QLatin1String("restorebtn"))
-        showNormal();
+    else
+        m_frame.ClickCaptionButton(msg.sName);
 }
 
 bool WindowImplBase::OnKeyDown(int key)
@@ -257,28 +171,16 @@ qintptr WindowImplBase::HandleCustomMessage(unsigned msg, quintptr wParam, qintp
     return 0;
 }
 
-bool WindowImplBase::event(QEvent* event)
-{
-    if (event->type() == kMessageEvent) {
-        const auto* m = static_cast<CMessageEvent*>(event);
-        Dispatch(m->msg, m->wParam, m->lParam);
-        return true;
-    }
-    return QWidget::event(event);
-}
-
 void WindowImplBase::timerEvent(QTimerEvent* event)
 {
-    if (const auto id = m_timers.IdOf(event->timerId()))
-        Dispatch(UIMSG_TIMER, *id, 0);
-    else
+    if (!m_router.OnTimerEvent(event->timerId()))
         QWidget::timerEvent(event);
 }
 
 void WindowImplBase::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange)
-        UpdateCaptionButtons();
+        m_frame.UpdateCaptionButtons(m_pm);
     else if (event->type() == QEvent::ActivationChange)
         OnNcActivate(isActiveWindow());
     QWidget::changeEvent(event);
@@ -288,48 +190,6 @@ void WindowImplBase::closeEvent(QCloseEvent* event)
 {
     event->accept();
     OnFinalMessage();
-}
-
-void WindowImplBase::UpdateCaptionButtons()
-{
-    const bool maximised = isMaximized();
-    if (QWidget* max = FindControlWidget(QStringLiteral("maxbtn")))
-        max->setVisible(!maximised);
-    if (QWidget* restore = FindControlWidget(QStringLiteral("restorebtn")))
-        restore->setVisible(maximised);
-}
-
-Qt::Edges WindowImplBase::SizeBoxEdges(const QPoint& pos) const
-{
-    Qt::Edges edges;
-    if (isMaximized() || isFullScreen())
-        return edges;
-    const QMargins& box = m_info.sizeBox;
-    if (pos.x() < box.left())
-        edges |= Qt::LeftEdge;
-    if (pos.x() >= width() - box.right())
-        edges |= Qt::RightEdge;
-    if (pos.y() < box.top())
-        edges |= Qt::TopEdge;
-    if (pos.y() >= height() - box.bottom())
-        edges |= Qt::BottomEdge;
-    return edges;
-}
-
-bool WindowImplBase::IsCaptionPoint(const QPoint& pos, QWidget* target) const
-{
-    const QMargins& c = m_info.caption;
-    const bool inCaption = pos.y() < c.bottom() && pos.y() >= 0 && pos.x() >= c.left() &&
-                           pos.x() < width() - c.right();
-    if (!inCaption)
-        return false;
-    // Buttons, combos and foreign controls keep their clicks; plain controls, labels and
-    // layouts are part of the title bar.
-    for (QWidget* w = target; w != nullptr && w != this; w = w->parentWidget()) {
-        if (qobject_cast<CButtonUI*>(w) != nullptr || qobject_cast<CControlUI*>(w) == nullptr)
-            return false;
-    }
-    return true;
 }
 
 bool WindowImplBase::eventFilter(QObject* watched, QEvent* event)
@@ -351,97 +211,13 @@ bool WindowImplBase::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:
-        if (FilterMouse(target, event))
+        if (m_frame.FilterMouse(target, event))
             return true;
         break;
     default:
         break;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-bool WindowImplBase::FilterMouse(QWidget* target, QEvent* event)
-{
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPoint global = mouse->globalPosition().toPoint();
-    const QPoint pos = mapFromGlobal(global);
-
-    if (m_dragMove || m_dragEdges) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            m_dragMove = false;
-            m_dragEdges = {};
-            return true;
-        }
-        if (event->type() != QEvent::MouseMove)
-            return true;
-        const QPoint delta = global - m_dragStart;
-        QRect g = m_dragGeometry;
-        if (m_dragMove) {
-            move(g.topLeft() + delta);
-            return true;
-        }
-        const QSize least = minimumSize();
-        if (m_dragEdges & Qt::LeftEdge)
-            g.setLeft(std::min(g.left() + delta.x(), g.right() + 1 - least.width()));
-        if (m_dragEdges & Qt::RightEdge)
-            g.setRight(std::max(g.right() + delta.x(), g.left() - 1 + least.width()));
-        if (m_dragEdges & Qt::TopEdge)
-            g.setTop(std::min(g.top() + delta.y(), g.bottom() + 1 - least.height()));
-        if (m_dragEdges & Qt::BottomEdge)
-            g.setBottom(std::max(g.bottom() + delta.y(), g.top() - 1 + least.height()));
-        setGeometry(g);
-        return true;
-    }
-
-    const Qt::Edges edges = SizeBoxEdges(pos);
-    if (event->type() == QEvent::MouseMove && mouse->buttons() == Qt::NoButton) {
-        Qt::CursorShape shape = Qt::ArrowCursor;
-        if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
-            shape = Qt::SizeFDiagCursor;
-        else if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
-            shape = Qt::SizeBDiagCursor;
-        else if (edges & (Qt::LeftEdge | Qt::RightEdge))
-            shape = Qt::SizeHorCursor;
-        else if (edges & (Qt::TopEdge | Qt::BottomEdge))
-            shape = Qt::SizeVerCursor;
-        if (shape == Qt::ArrowCursor)
-            unsetCursor();
-        else
-            setCursor(shape);
-        return false;
-    }
-    if (mouse->button() != Qt::LeftButton)
-        return false;
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        if (edges || !IsCaptionPoint(pos, target))
-            return false;
-        if (isMaximized())
-            showNormal();
-        else
-            showMaximized();
-        return true;
-    }
-    if (event->type() != QEvent::MouseButtonPress)
-        return false;
-    if (edges) {
-        QWindow* handle = windowHandle();
-        if (handle == nullptr || !handle->startSystemResize(edges)) {
-            m_dragEdges = edges;
-            m_dragStart = global;
-            m_dragGeometry = geometry();
-        }
-        return true;
-    }
-    if (IsCaptionPoint(pos, target)) {
-        QWindow* handle = windowHandle();
-        if (handle == nullptr || !handle->startSystemMove()) {
-            m_dragMove = true;
-            m_dragStart = global;
-            m_dragGeometry = geometry();
-        }
-        return true;
-    }
-    return false;
 }
 
 } // namespace DuiLib

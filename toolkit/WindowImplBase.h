@@ -2,37 +2,18 @@
 
 #include "DialogBuilder.h"
 #include "NotifyPump.h"
-#include "TimerTable.h"
+#include "NotifyRouter.h"
+#include "SkinLoader.h"
 #include "UIBase.h"
+#include "WindowFrame.h"
 
 // Qt
-#include <QPointer>
 #include <QWidget>
-
-// std
-#include <functional>
 
 namespace DuiLib {
 
 class CControlUI;
 class CPaintManagerUI;
-
-// Where a window's skin comes from.
-enum UILIB_RESOURCETYPE
-{
-    UILIB_FILE = 1,        // files in the skin folder on disk
-    UILIB_ZIP = 2,         // a zip file on disk (GetZIPFileName)
-    UILIB_RESOURCE = 3,    // not used on this platform; treated as UILIB_ZIPRESOURCE
-    UILIB_ZIPRESOURCE = 4, // a zip archive among the built-in resources ("ZIPRES", id)
-};
-
-// Message numbers the base gives HandleCustomMessage itself; a window's own messages start at
-// UIMSG_USER (the radio link's messages are UIMSG_USER + 1001 and up).
-enum : unsigned
-{
-    UIMSG_TIMER = 0x0113,
-    UIMSG_USER = 0x0400,
-};
 
 // A top-level window built from a skin: frameless, with the layout's own title bar (the
 // caption area drags the window, the sizebox band resizes it), the caption buttons "minbtn",
@@ -49,6 +30,10 @@ enum : unsigned
 //   OnFinalMessage        - the window has been closed.
 // Create it with new, call Create(), then show() it; it does not delete itself unless the
 // subclass sets Qt::WA_DeleteOnClose.
+//
+// The base is a thin composition of parts with one job each: CSkinLoader finds the skin and
+// builds the layout, CWindowFrame is the frameless window's frame (caption drag, resize band,
+// caption buttons), and CNotifyRouter routes notifications, messages and timer ticks.
 class WindowImplBase : public QWidget,
                        public CNotifyPump,
                        public INotifyUI,
@@ -59,7 +44,7 @@ class WindowImplBase : public QWidget,
 public:
     // Shows what failed and ends the process; the default shows a message box and calls
     // std::exit(1). Tests put a handler that records and returns.
-    using FailureHandler = std::function<void(const QString& text, const QString& caption)>;
+    using FailureHandler = CSkinLoader::FailureHandler;
     static void SetLayoutFailureHandler(FailureHandler handler);
 
     explicit WindowImplBase(QWidget* parent = nullptr);
@@ -129,7 +114,6 @@ protected:
     virtual qintptr HandleCustomMessage(unsigned msg, quintptr wParam, qintptr lParam,
                                         bool& handled);
 
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -138,25 +122,14 @@ protected:
 private:
     [[nodiscard]] QWidget* FindControlWidget(const QString& name) const;
     [[nodiscard]] QByteArray LoadSkinArchive() const;
-    void Fail();
-    void UpdateCaptionButtons();
-    [[nodiscard]] Qt::Edges SizeBoxEdges(const QPoint& pos) const;
-    [[nodiscard]] bool IsCaptionPoint(const QPoint& pos, QWidget* target) const;
-    bool FilterMouse(QWidget* target, QEvent* event);
     qintptr Dispatch(unsigned msg, quintptr wParam, qintptr lParam);
 
     CPaintManagerUI* m_pm;
     CControlUI* m_root = nullptr;
     WindowInfo m_info;
-    CNotifyPump m_basePump;
     int m_closeResult = 0;
-    CTimerTable m_timers;
-
-    // A move or resize the window does itself when the platform cannot do it.
-    Qt::Edges m_dragEdges;
-    bool m_dragMove = false;
-    QPoint m_dragStart;
-    QRect m_dragGeometry;
+    CWindowFrame m_frame;
+    CNotifyRouter m_router;
 };
 
 } // namespace DuiLib

@@ -13,7 +13,7 @@ ALLOWED = {
     "link": {"model", "file"},
     "cli": {"model", "file", "link"},
     "toolkit": set(),
-    "resources": {"toolkit"},
+    "resources": {"model", "toolkit"},
     "controls": {"model", "toolkit"},
     "app": {"model", "file", "link", "toolkit", "resources", "controls"},
     "tools": {"model", "file", "link"},

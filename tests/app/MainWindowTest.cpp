@@ -13,6 +13,7 @@
 #include "model/SettingsMapping.h"
 #include "model/ToneCode.h"
 #include "model/ValueText.h"
+#include "resources/SkinNames.h"
 #include "resources/SkinResources.h"
 #include "tests/support/FakePrompts.h"
 #include "toolkit/ComboUI.h"
@@ -239,7 +240,7 @@ QStringList MainWindowTest::GridDump() const
     QStringList settings;
     for (const SettingsField& field : SettingsFields()) {
         settings << QString::number(
-            m_window->FindControl<DuiLib::CComboUI>(QString::fromLatin1(field.comboName))
+            m_window->FindControl<DuiLib::CComboUI>(QString::fromLatin1(SettingsComboName(field)))
                 ->GetCurSel());
     }
     lines << settings.join(QLatin1Char(' '));
@@ -277,8 +278,9 @@ void MainWindowTest::startsWithDefaultsAndFindsTheRadio()
         QCOMPARE(record.power(), std::uint8_t{0xFF});
     }
     for (const SettingsField& field : SettingsFields()) {
-        auto* combo = m_window->FindControl<DuiLib::CComboUI>(QString::fromLatin1(field.comboName));
-        QVERIFY2(combo != nullptr, field.comboName);
+        auto* combo =
+            m_window->FindControl<DuiLib::CComboUI>(QString::fromLatin1(SettingsComboName(field)));
+        QVERIFY2(combo != nullptr, SettingsComboName(field));
         QCOMPARE(combo->GetCurSel(), field.defaultIndex);
     }
 

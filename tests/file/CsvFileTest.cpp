@@ -2,6 +2,7 @@
 
 #include "model/SettingsMapping.h"
 #include "model/ToneCode.h"
+#include "resources/SkinNames.h"
 #include "tests/support/SeparatorGuard.h"
 
 #include <gtest/gtest.h>
@@ -153,7 +154,7 @@ TEST(CsvFile, ExportUsesTheTextsOfTheWindow)
         const std::string items = (*it)[3];
         const auto& fields = SettingsFields();
         const auto field = std::find_if(fields.begin(), fields.end(), [&](const SettingsField& f) {
-            return f.comboName == name;
+            return SettingsComboName(f) == name;
         });
         ASSERT_NE(field, fields.end()) << name;
         int index = 0;

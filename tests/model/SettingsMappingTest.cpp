@@ -1,4 +1,5 @@
 #include "model/SettingsMapping.h"
+#include "resources/SkinNames.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@ namespace {
 const SettingsField& Field(const std::string& name)
 {
     for (const SettingsField& field : SettingsFields()) {
-        if (name == field.comboName)
+        if (name == SettingsComboName(field))
             return field;
     }
     throw std::logic_error("no settings field " + name);
@@ -22,7 +23,7 @@ TEST(SettingsMapping, FieldsInShowOrderWithTheirBytes)
                            "cboPF2",   "cboScan", "cboSavePower"};
     const std::size_t offsets[] = {14, 15, 16, 17, 18, 19, 4};
     for (std::size_t i = 0; i < 7; ++i) {
-        EXPECT_STREQ(SettingsFields()[i].comboName, order[i]);
+        EXPECT_STREQ(SettingsComboName(SettingsFields()[i]), order[i]);
         EXPECT_EQ(SettingsFields()[i].offset, offsets[i]);
     }
 }
@@ -64,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SettingsMapping, NoSelectionAndFirstEntryWriteZero)
 {
     for (const SettingsField& field : SettingsFields()) {
-        EXPECT_EQ(ByteFromSelection(field, -1), 0) << field.comboName;
-        EXPECT_EQ(ByteFromSelection(field, 0), 0) << field.comboName;
+        EXPECT_EQ(ByteFromSelection(field, -1), 0) << SettingsComboName(field);
+        EXPECT_EQ(ByteFromSelection(field, 0), 0) << SettingsComboName(field);
     }
 }
 

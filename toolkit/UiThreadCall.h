@@ -10,10 +10,12 @@
 #include <memory>
 #include <mutex>
 
-// Runs functions on the thread of a context object (the window's thread) for other threads,
-// either waiting for them (synchronous, like a sent window message) or not (posted). A
-// synchronous call can be cancelled: once Shutdown() has run, waiting callers return at once
-// and calls that have not started yet are dropped, so the reader thread can always be joined.
+// The one way other threads get work done on the user interface thread: runs functions on the
+// thread of a context object (a window or dialog), either waiting for them (synchronous, like a
+// sent window message) or not (posted). A synchronous call can be cancelled: once Shutdown() has
+// run, waiting callers return at once and calls that have not started yet are dropped, so a
+// reader thread can always be joined. Calls still queued when the context is destroyed are
+// dropped with it.
 class CUiThreadCall
 {
 public:
@@ -72,6 +74,15 @@ public:
                 fn();
             },
             Qt::QueuedConnection);
+    }
+
+    // On the context's thread runs `fn` at once; from any other thread posts it (Post).
+    void Run(std::function<void()> fn)
+    {
+        if (QThread::currentThread() == m_context->thread())
+            fn();
+        else
+            Post(std::move(fn));
     }
 
     // Releases every waiting caller and drops all calls from now on.
