@@ -5,8 +5,11 @@
 // std
 #include <algorithm>
 #include <atomic>
+#include <clocale>
 #include <cstdio>
+#include <locale>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -119,6 +122,17 @@ void ApplyDecimalSeparator(std::string_view utf8)
     for (std::size_t i = 1; i < 70 && i < table.size(); ++i)
         ReplaceAll(table[i], from, to);
     g_separator.store(c, std::memory_order_relaxed);
+}
+
+void AdoptUserLocale()
+{
+    std::setlocale(LC_ALL, "");
+    try {
+        std::locale::global(std::locale(""));
+    } catch (const std::runtime_error&) {
+        // A user locale the C++ library does not know: the C runtime's locale still applies.
+    }
+    ApplyDecimalSeparator(LocaleDecimalSeparator());
 }
 
 std::string LocaleDecimalSeparator()
