@@ -22,7 +22,8 @@ inline constexpr char kSetting[] = "Настройка";
 inline constexpr char kSettingsHeading[] = "Настройки";
 inline constexpr char kWaitingForRadios[] = "Ожидание трансиверов (Ctrl+C завершает)...";
 inline constexpr char kRadioNumber[] = "Трансивер";
-inline constexpr char kVerified[] = "проверено";
+// After a write in a line of write --each.
+inline constexpr char kVerified[] = "Проверено, различий нет.";
 inline constexpr char kSeconds[] = "с";
 // %1 radios in all, %2 of them succeeded, %3 failed.
 inline constexpr char kEachSummary[] = "Итого трансиверов: %1, успешно: %2, с ошибками: %3.";

@@ -8,6 +8,7 @@
 
 // std
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -68,43 +69,37 @@ int RunRead(const CliOptions& options, const std::string& port, const std::strin
 int RunWrite(const CliOptions& options, const std::string& port, const std::string& path,
              bool verify)
 {
-    const ImageFileRead file = ReadImageFile(path);
-    if (!file.image) {
-        std::fprintf(stderr, "%s\n", file.error.c_str());
+    const std::optional<RadioImage> image = LoadFile(path);
+    if (!image)
         return kExitUsage;
-    }
     CCliRadio radio(options.showProgress);
     if (!ChoosePort(radio, port))
         return kExitRadio;
-    const OperationOutcome outcome = radio.Write(*file.image);
+    const OperationOutcome outcome = radio.Write(*image);
     const int code = ReportOutcome(outcome);
     if (code != kExitOk || !verify)
         return code;
     // Every byte was written: every byte is checked.
-    return ReportVerify(VerifyRadio(radio, *file.image, false));
+    return ReportVerify(VerifyRadio(radio, *image, false));
 }
 
 int RunVerify(const CliOptions& options, const std::string& port, const std::string& path)
 {
-    const ImageFileRead file = ReadImageFile(path);
-    if (!file.image) {
-        std::fprintf(stderr, "%s\n", file.error.c_str());
+    const std::optional<RadioImage> image = LoadFile(path);
+    if (!image)
         return kExitUsage;
-    }
     CCliRadio radio(options.showProgress);
     if (!ChoosePort(radio, port))
         return kExitRadio;
-    return ReportVerify(VerifyRadio(radio, *file.image, IsCsv(path)));
+    return ReportVerify(VerifyRadio(radio, *image, IsCsv(path)));
 }
 
 int RunConvert(const std::string& in, const std::string& out)
 {
-    const ImageFileRead file = ReadImageFile(in);
-    if (!file.image) {
-        std::fprintf(stderr, "%s\n", file.error.c_str());
+    const std::optional<RadioImage> image = LoadFile(in);
+    if (!image)
         return kExitUsage;
-    }
-    if (const std::string error = WriteImageFile(out, *file.image); !error.empty()) {
+    if (const std::string error = WriteImageFile(out, *image); !error.empty()) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return kExitUsage;
     }
@@ -113,11 +108,9 @@ int RunConvert(const std::string& in, const std::string& out)
 
 int RunShow(const std::string& path)
 {
-    const ImageFileRead file = ReadImageFile(path);
-    if (!file.image) {
-        std::fprintf(stderr, "%s\n", file.error.c_str());
+    const std::optional<RadioImage> image = LoadFile(path);
+    if (!image)
         return kExitUsage;
-    }
-    std::fputs(ShowImageText(*file.image).c_str(), stdout);
+    std::fputs(ShowImageText(*image).c_str(), stdout);
     return kExitOk;
 }

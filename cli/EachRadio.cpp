@@ -2,7 +2,6 @@
 #include "CliRadio.h"
 #include "CliTexts.h"
 #include "Commands.h"
-#include "ImageFile.h"
 #include "RadioSteps.h"
 
 #include "model/DecimalSeparator.h"
@@ -74,7 +73,7 @@ bool WriteAndVerify(CCliRadio& radio, const RadioImage& image, int number)
             for (const std::string& line : verify.differences)
                 result += "\n    " + line;
         } else {
-            result += std::string(" ") + Texts::kVerified + ": " + Texts::kNoDifferences;
+            result += std::string(" ") + Texts::kVerified;
             ok = true;
         }
     }
@@ -88,11 +87,9 @@ bool WriteAndVerify(CCliRadio& radio, const RadioImage& image, int number)
 
 int RunWriteEach(const CliOptions& options, const std::string& path, int count)
 {
-    const ImageFileRead file = ReadImageFile(path);
-    if (!file.image) {
-        std::fprintf(stderr, "%s\n", file.error.c_str());
+    const std::optional<RadioImage> image = LoadFile(path);
+    if (!image)
         return kExitUsage;
-    }
     // Ctrl+C ends the wait; an operation under way is finished first, so no radio is left
     // half written.
     struct sigaction action
@@ -142,7 +139,7 @@ int RunWriteEach(const CliOptions& options, const std::string& path, int count)
                 continue;
             (void)line.radio->TakePortClosed(); // from here on, a close is this radio going
             ++radios;
-            if (WriteAndVerify(*line.radio, *file.image, radios))
+            if (WriteAndVerify(*line.radio, *image, radios))
                 ++succeeded;
             line.done = true;
         }

@@ -2,10 +2,20 @@
 
 #include "CliTexts.h"
 #include "Commands.h"
+#include "ImageFile.h"
 #include "ImageText.h"
 
 // std
 #include <cstdio>
+#include <utility>
+
+std::optional<RadioImage> LoadFile(const std::string& path)
+{
+    ImageFileRead file = ReadImageFile(path);
+    if (!file.image)
+        std::fprintf(stderr, "%s\n", file.error.c_str());
+    return std::move(file.image);
+}
 
 bool ChoosePort(CCliRadio& radio, const std::string& port)
 {

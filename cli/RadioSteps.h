@@ -3,10 +3,14 @@
 #include "CliRadio.h"
 
 // std
+#include <optional>
 #include <string>
 #include <vector>
 
-// Steps the radio commands share.
+// Steps the commands share.
+
+// The file's image, or nothing with the window's message printed.
+[[nodiscard]] std::optional<RadioImage> LoadFile(const std::string& path);
 
 // Selects `port`, or with none given the port the probe finds; false (and the message printed)
 // when no port answers.
