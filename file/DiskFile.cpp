@@ -12,7 +12,9 @@
 
 // system
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -33,9 +35,15 @@ std::FILE* OpenTemporary(const std::string& path, std::string& temporary)
     std::random_device seed;
     for (int attempt = 0; attempt < 16; ++attempt) {
         temporary = path + ".tmp" + std::to_string(seed() % 1000000u);
-        // "x": never an existing file.
-        if (std::FILE* file = std::fopen(temporary.c_str(), "wbx"))
+        // Never an existing file.
+        const int fd = _open(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                             _S_IREAD | _S_IWRITE);
+        if (fd >= 0) {
+            std::FILE* file = _fdopen(fd, "wb");
+            if (file == nullptr)
+                _close(fd);
             return file;
+        }
         if (errno != EEXIST)
             return nullptr;
     }
