@@ -1,24 +1,9 @@
 #include "LocalTime.h"
-#include "model/DecimalSeparator.h"
 
 // std
-#include <clocale>
 #include <ctime>
 #include <cwchar>
-#include <locale>
-#include <stdexcept>
 #include <string>
-
-void AdoptUserLocale()
-{
-    std::setlocale(LC_ALL, "");
-    try {
-        std::locale::global(std::locale(""));
-    } catch (const std::runtime_error&) {
-        // A user locale the C++ library does not know: the C runtime's locale still applies.
-    }
-    ApplyDecimalSeparator(LocaleDecimalSeparator());
-}
 
 QString FormatLocalTime(const char* format, int maxChars)
 {

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "model/DecimalSeparator.h" // AdoptUserLocale
+
 // Qt
 #include <QString>
-
-// Numbers, the clock and month names follow the user's settings from here on: the C and C++
-// locales and the model's decimal separator.
-void AdoptUserLocale();
 
 // The current local time formatted with strftime in the user's locale ("%c", "%b_%d"), at
 // most `maxChars` characters; empty when it does not fit.

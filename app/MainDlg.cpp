@@ -266,20 +266,19 @@ qintptr CMainDlg::HandleCustomMessage(unsigned msg, quintptr wParam, qintptr /*l
 
 void CMainDlg::ShowSettings(const std::uint8_t* frame)
 {
-    const auto& fields = SettingsFields();
-    for (std::size_t i = 0; i < fields.size(); ++i) {
+    const SettingsSelections selections = SelectionsFromSettings(frame);
+    for (std::size_t i = 0; i < selections.size(); ++i) {
         if (m_settingsCombos[i] != nullptr)
-            m_settingsCombos[i]->SelectItem(SelectionFromByte(fields[i], frame[fields[i].offset]));
+            m_settingsCombos[i]->SelectItem(selections[i]);
     }
 }
 
 void CMainDlg::CollectSettings(std::uint8_t* frame)
 {
-    const auto& fields = SettingsFields();
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const int index = m_settingsCombos[i] != nullptr ? m_settingsCombos[i]->GetCurSel() : -1;
-        frame[fields[i].offset] = ByteFromSelection(fields[i], index);
-    }
+    SettingsSelections selections{};
+    for (std::size_t i = 0; i < selections.size(); ++i)
+        selections[i] = m_settingsCombos[i] != nullptr ? m_settingsCombos[i]->GetCurSel() : -1;
+    StoreSelections(selections, frame);
 }
 
 void CMainDlg::ShowAbout()

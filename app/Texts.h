@@ -1,22 +1,16 @@
 #pragma once
 
+#include "file/FileTexts.h"
 #include "link/RadioTexts.h"
 
-// The window's own texts, exactly as the user sees them; the radio's are in link/.
+// The window's own texts, exactly as the user sees them; the radio's are in link/, the data
+// files' in file/.
 namespace Texts {
 
 inline constexpr char kInstanceKey[] = "VORLEND RADIO SOFTWARE VER2.0";
 inline constexpr char kCurrentPort[] = "Текущий порт";
 inline constexpr char kDisconnected[] = "Отключен";
 
-inline constexpr char kBadFileFormat[] = "Неправильный формат файла";
-inline constexpr char kBadFileCrc[] = "Ошибки CRC";
-inline constexpr char kCannotOpenFile[] = "Не удалось открыть файл";
-inline constexpr char kCannotSaveFile[] = "Не удалось сохранить файл";
-
-// An import from CSV that was refused as a whole; the problems follow, one per line.
-inline constexpr char kCsvNotImported[] = "Файл CSV не загружен, данные не изменены.";
-inline constexpr char kFileTooLarge[] = "Файл слишком большой.";
 inline constexpr char kStepImport[] = "импорт из CSV";
 
 // The printed channel card; %1 is the date.

@@ -249,12 +249,26 @@ std::string ExportCsv(const RadioImage& image, CsvStyle style)
     }
     out += "\r\n";
     AppendRow(out, {std::string(kSettingTitle), std::string(kValueTitle)}, separator);
-    for (const SettingText& text : SettingTexts()) {
-        const SettingsField& field = FieldOf(text);
-        const int index = SelectionFromByte(field, image.settings.bytes[field.offset]);
-        AppendRow(out, {std::string(text.label), std::string(text.entries[index])}, separator);
-    }
+    for (const ShownSetting& setting : ShownSettings(image))
+        AppendRow(out, {std::string(setting.label), std::string(setting.value)}, separator);
     return out;
+}
+
+const std::array<std::string_view, kColumnCount>& ChannelColumnTitles()
+{
+    return kColumnTitles;
+}
+
+std::array<ShownSetting, 7> ShownSettings(const RadioImage& image)
+{
+    std::array<ShownSetting, 7> shown;
+    const auto& texts = SettingTexts();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const SettingsField& field = FieldOf(texts[i]);
+        const int index = SelectionFromByte(field, image.settings.bytes[field.offset]);
+        shown[i] = {texts[i].label, texts[i].entries[static_cast<std::size_t>(index)]};
+    }
+    return shown;
 }
 
 CsvImportResult ImportCsv(std::string_view bytes, const RadioImage& base)

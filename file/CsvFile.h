@@ -3,6 +3,7 @@
 #include "model/RadioImage.h"
 
 // std
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,18 @@ struct CsvImportResult
 // (channel bytes 15..23, and for a generic file the settings and the channels past its rows)
 // keep their values from `base`.
 [[nodiscard]] CsvImportResult ImportCsv(std::string_view bytes, const RadioImage& base);
+
+// The grid's eight column captions, as the header of an exported file.
+[[nodiscard]] const std::array<std::string_view, 8>& ChannelColumnTitles();
+
+// A setting as the window's settings column shows it: the label and the selected entry.
+struct ShownSetting
+{
+    std::string_view label;
+    std::string_view value;
+};
+// The seven settings of an image, in the order of the window's settings column.
+[[nodiscard]] std::array<ShownSetting, 7> ShownSettings(const RadioImage& image);
 
 // One line per problem, "Строка 5: ...", for an error box.
 [[nodiscard]] std::string FormatCsvProblems(const std::vector<CsvProblem>& problems);

@@ -93,3 +93,14 @@ std::array<std::array<std::string, 7>, kChannelCount> DefaultChannelTexts()
     }
     return rows;
 }
+
+std::array<ChannelRecord, kChannelCount> DefaultChannelRecords()
+{
+    const auto texts = DefaultChannelTexts();
+    std::array<ChannelRecord, kChannelCount> records{};
+    for (int row = 0; row < kChannelCount; ++row) {
+        for (int column = kColRxFreq; column < kColumnCount; ++column)
+            (void)ApplyCellText(records[row], column, texts[row][column - 1]);
+    }
+    return records;
+}

@@ -47,3 +47,7 @@ inline constexpr const char* kChoiceTexts[3][2] = {
 // held separator: frequencies from 433.07500 in steps of 0.025 MHz, the code pattern of the
 // channel number, "Высокая", "Широкая (W)", "Да".
 [[nodiscard]] std::array<std::array<std::string, 7>, kChannelCount> DefaultChannelTexts();
+
+// The records of a fresh grid: the default texts of every row applied to zeroed records, as the
+// window's rows hold them before anything is read or opened.
+[[nodiscard]] std::array<ChannelRecord, kChannelCount> DefaultChannelRecords();

@@ -3,8 +3,12 @@
 // std
 #include <algorithm>
 #include <atomic>
+#include <clocale>
 #include <cstdio>
+#include <locale>
 #include <optional>
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -104,6 +108,17 @@ void ApplyDecimalSeparator(std::string_view utf8)
     const std::optional<char32_t> decoded = DecodeOne(utf8);
     const char32_t c = decoded && CanSeparate(*decoded) ? *decoded : U'.';
     g_separator.store(c, std::memory_order_relaxed);
+}
+
+void AdoptUserLocale()
+{
+    std::setlocale(LC_ALL, "");
+    try {
+        std::locale::global(std::locale(""));
+    } catch (const std::runtime_error&) {
+        // A user locale the C++ library does not know: the C runtime's locale still applies.
+    }
+    ApplyDecimalSeparator(LocaleDecimalSeparator());
 }
 
 std::string LocaleDecimalSeparator()

@@ -28,6 +28,10 @@ inline void ApplyDecimalSeparator(char c)
 // printed with "%f", as UTF-8.
 [[nodiscard]] std::string LocaleDecimalSeparator();
 
+// Numbers, the clock and month names follow the user's settings from here on: the C and C++
+// locales and the held separator. The window and the command line call it at start-up.
+void AdoptUserLocale();
+
 // A number text written with '.' (as std::to_chars writes it) in the held separator.
 [[nodiscard]] std::string WithHeldSeparator(std::string text);
 

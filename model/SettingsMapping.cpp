@@ -31,3 +31,37 @@ std::uint8_t ByteFromSelection(const SettingsField& field, int index)
         index = field.entryCount - 1;
     return static_cast<std::uint8_t>(index * field.multiplier);
 }
+
+SettingsSelections SelectionsFromSettings(const std::uint8_t* frame)
+{
+    const auto& fields = SettingsFields();
+    SettingsSelections selections{};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        selections[i] = SelectionFromByte(fields[i], frame[fields[i].offset]);
+    return selections;
+}
+
+void StoreSelections(const SettingsSelections& selections, std::uint8_t* frame)
+{
+    const auto& fields = SettingsFields();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        frame[fields[i].offset] = ByteFromSelection(fields[i], selections[i]);
+}
+
+SettingsSelections DefaultSelections()
+{
+    const auto& fields = SettingsFields();
+    SettingsSelections selections{};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        selections[i] = fields[i].defaultIndex;
+    return selections;
+}
+
+RadioImage GridImage(const std::array<ChannelRecord, kChannelCount>& rows,
+                     const SettingsSelections& selections)
+{
+    RadioImage image;
+    image.channels = rows;
+    StoreSelections(selections, image.settings.bytes.data());
+    return image;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RadioImage.h"
+
 // std
 #include <array>
 #include <cstddef>
@@ -25,3 +27,24 @@ struct SettingsField
 
 // The byte a selection stores: index x multiplier; no selection (-1) or the first entry give 0.
 [[nodiscard]] std::uint8_t ByteFromSelection(const SettingsField& field, int index);
+
+// The seven selections, in the order of SettingsFields(); -1 is no selection.
+using SettingsSelections = std::array<int, 7>;
+
+// The selections the settings bytes of a frame or record show (`frame` indexed by the offsets).
+[[nodiscard]] SettingsSelections SelectionsFromSettings(const std::uint8_t* frame);
+// Stores the bytes of the selections at their offsets; the other bytes stay as they are.
+void StoreSelections(const SettingsSelections& selections, std::uint8_t* frame);
+// The selections of a fresh window: each combo's preselection.
+[[nodiscard]] SettingsSelections DefaultSelections();
+
+// What the window saves and writes for rows and selections: the records as they are, and a
+// settings record that is zero but for the bytes of the selections.
+[[nodiscard]] RadioImage GridImage(const std::array<ChannelRecord, kChannelCount>& rows,
+                                   const SettingsSelections& selections);
+// An image as the window holds it after showing it: the settings bytes go through the combos
+// (a time-out of 90 becomes 60, bytes no combo shows become zero).
+[[nodiscard]] inline RadioImage ShownImage(const RadioImage& image)
+{
+    return GridImage(image.channels, SelectionsFromSettings(image.settings.bytes.data()));
+}

@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
     zlib1g-dev libudev-dev
     libgtest-dev libgmock-dev
+    libcli11-dev  # the command line's argument parsing
     fonts-liberation2 fontconfig
     xvfb xauth xdotool
     poppler-utils  # pdftotext, pdfinfo: the channel card tests read their PDFs back

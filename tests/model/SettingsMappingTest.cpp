@@ -81,4 +81,31 @@ TEST(SettingsMapping, DefaultsAreTheLayoutsPreselection)
     EXPECT_EQ(Field("cboVoice").defaultIndex, 2);
 }
 
+TEST(SettingsMapping, ShownImageKeepsRecordsAndOnlyTheCombosBytes)
+{
+    RadioImage image;
+    for (std::size_t i = 0; i < image.channels[3].bytes.size(); ++i)
+        image.channels[3].bytes[i] = static_cast<std::uint8_t>(0xA0 + i);
+    image.settings.bytes.fill(0x5A); // header and unused bytes too
+    image.settings.bytes[Field("cboTOT").offset] = 90;
+    image.settings.bytes[Field("cboSQLev").offset] = 12;
+    const RadioImage shown = ShownImage(image);
+    EXPECT_EQ(shown.channels, image.channels);
+    for (std::size_t offset = 0; offset < SettingsRecord::kSize; ++offset) {
+        std::uint8_t expected = 0;
+        for (const SettingsField& field : SettingsFields()) {
+            if (field.offset == offset)
+                expected = ByteFromSelection(field, SelectionFromByte(field, 0x5A));
+        }
+        if (offset == Field("cboTOT").offset)
+            expected = 60;
+        if (offset == Field("cboSQLev").offset)
+            expected = 9;
+        EXPECT_EQ(shown.settings.bytes[offset], expected) << "settings byte " << offset;
+    }
+    EXPECT_EQ(ShownImage(shown), shown);
+    EXPECT_EQ(SelectionsFromSettings(GridImage({}, DefaultSelections()).settings.bytes.data()),
+              DefaultSelections());
+}
+
 } // namespace
