@@ -12,9 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cache=${VORLEND_DEBOOTSTRAP_CACHE:-/var/cache/vorlend-debootstrap}
 started_at=$(date +%s)
 
-if ! command -v debootstrap >/dev/null; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
-fi
+bash "$root/tools/need-packages.sh" debootstrap
 deb=$(bash "$root/tools/linux-package.sh" | tail -n1)
 
 # The mirror and key the machine's own apt sources use.

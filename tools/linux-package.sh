@@ -12,9 +12,7 @@ jobs=${VORLEND_JOBS:-2}
 
 bash "$root/tools/install-deps.sh" >&2
 # dpkg-shlibdeps works out the package's library dependencies.
-if ! dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q "install ok installed"; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends dpkg-dev >/dev/null
-fi
+bash "$root/tools/need-packages.sh" dpkg-dev
 if [[ ! -f $build/CMakeCache.txt ]]; then
     cmake -S "$root" -B "$build" -G Ninja >&2
 fi
