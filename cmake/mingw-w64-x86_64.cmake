@@ -10,6 +10,11 @@ if(NOT VORLEND_MINGW_SHARED_RUNTIME)
     set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 endif()
 
+# A Qt for Windows outside the MinGW root (tools/windows-qt.sh): searched like the root.
+if(VORLEND_QT_PREFIX)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${VORLEND_QT_PREFIX})
+endif()
+
 find_program(VORLEND_WINE NAMES wine wine64)
 if(VORLEND_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${VORLEND_WINE})
