@@ -24,13 +24,14 @@ mingw=/usr/x86_64-w64-mingw32
 
 # --- the program --------------------------------------------------------------------------
 # zlib is linked in (the static library), the C++ runtime shared with Qt's DLLs.
+mkdir -p "$build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DVORLEND_MINGW_SHARED_RUNTIME=ON \
     -DVORLEND_TESTS=OFF -DVORLEND_BENCH=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
     -DVORLEND_QT_PREFIX="$qt" -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DZLIB_INCLUDE_DIR=$mingw/include -DZLIB_LIBRARY=$mingw/lib/libz.a >"$build.configure.log" 2>&1 ||
-    { tail -n 30 "$build.configure.log" >&2; exit 1; }
+    -DZLIB_INCLUDE_DIR=$mingw/include -DZLIB_LIBRARY=$mingw/lib/libz.a >"$build/configure.log" 2>&1 ||
+    { tail -n 30 "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" -j "$jobs" --target vorlend >&2
 exe=$build/VORLEND.exe
 
