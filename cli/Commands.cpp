@@ -18,6 +18,16 @@ bool IsCsv(const std::string& path)
     return ImageFileKindOf(path) == ImageFileKind::Csv;
 }
 
+// Writes the image into the file its name says; a failure is told and is the file's fault.
+int SaveImage(const std::string& path, const RadioImage& image)
+{
+    if (const std::string error = WriteImageFile(path, image); !error.empty()) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int RunPorts(const CliOptions& options)
@@ -59,10 +69,8 @@ int RunRead(const CliOptions& options, const std::string& port, const std::strin
     const OperationOutcome outcome = radio.Read(image);
     if (outcome.result != OperationResult::Done)
         return ReportOutcome(outcome);
-    if (const std::string error = WriteImageFile(path, image); !error.empty()) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return kExitUsage;
-    }
+    if (const int saved = SaveImage(path, image); saved != kExitOk)
+        return saved;
     return ReportOutcome(outcome);
 }
 
@@ -99,11 +107,7 @@ int RunConvert(const std::string& in, const std::string& out)
     const std::optional<RadioImage> image = LoadFile(in);
     if (!image)
         return kExitUsage;
-    if (const std::string error = WriteImageFile(out, *image); !error.empty()) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return kExitUsage;
-    }
-    return kExitOk;
+    return SaveImage(out, *image);
 }
 
 int RunShow(const std::string& path)
