@@ -303,8 +303,19 @@ class WindowsProgramUnderWine(unittest.TestCase):
         colours = [self.host.pixel((geometry.x + px, geometry.y + py)) for px, py in self.skin_points]
         self.assertEqual(colours, self.skin_colours, "the skin's pixels differ from Linux's")
 
+    def wait_for_port_text(self, combo, timeout=20.0):
+        """Waits until the combo shows a text, as a user waits to see the probe's port."""
+        origin = self.wine.geometry(self.window)
+        rect = self.places[combo]
+        row = origin.y + rect.y + rect.h // 2
+        background = self.host.pixel((origin.x + rect.x + 3, row))
+        xs = range(origin.x + rect.x + 4, origin.x + rect.x + min(rect.w - 20, 44))
+        Host.wait(lambda: any(self.host.pixel((x, row)) != background for x in xs),
+                  timeout=timeout, what=f"a port in {combo}")
+
     def test_2_f11_reads_the_radio_the_probe_found(self):
         # Nothing chosen: only the probe, past the echoing COM3, can have picked COM5.
+        self.wait_for_port_text("cboCOM")
         self.focus_window()
         self.x.key("F11")
         box = self.wait_box("the read's result box")
